@@ -1,1 +1,6 @@
-int main() { return 0; }
+#include "app/GirthminderApp.h"
+
+// The one application object.
+static CGirthminderApp theApp;
+
+int main(int argc, char** argv) { return AfxWinMain(argc, argv); }

@@ -30,8 +30,19 @@ TextReadResult ReadTextFile(const std::string& path);
 // Replaces the file with `text` encoded in text mode, safely: a temporary file beside the
 // target is written, flushed, synced and renamed over it, then the directory is synced.
 // On any failure the old file is left exactly as it was, no temporary file remains, and
-// false is returned. A read-only target is not replaced; through a symbolic link the link's
-// target is updated and the link kept; an existing file's permissions are kept.
+// false is returned, with errno telling why. A read-only target, or one that is not a regular
+// file, is not replaced; through a symbolic link the link's target is updated and the link
+// kept; an existing file's permissions (and, for root, its owner) are kept.
+// One exception: if only the final sync of the directory fails, the file already holds the
+// new text, but false is still returned, since the new text may not survive a crash.
 bool SaveTextFile(const std::string& path, std::string_view text);
+
+// Replaces the file with exactly `bytes`, as safely as SaveTextFile and with the same
+// results; for content that is already in its file form, such as the log's CR LF text.
+bool SaveFileBytes(const std::string& path, std::string_view bytes);
+
+// Whether anything (a file, a directory, a link) is at `path`. True when that cannot be told,
+// so that a file we may not look at is never taken for a missing one.
+bool FileExists(const std::string& path);
 
 }  // namespace platform

@@ -1,0 +1,104 @@
+#include "log/GirthminderDlg.h"
+
+#include "app/AboutDlg.h"
+#include "platform/WinApp.h"
+#include "res/Resources.h"
+
+namespace {
+
+// The online manual, opened by the Help button.
+constexpr const char* kManualAddress = "https://www.girthminder.org/manual.htm";
+
+// The message map: button clicks to their handlers.
+struct CommandEntry {
+  int id;
+  void (CGirthminderDlg::*handler)();
+};
+constexpr CommandEntry kCommandMap[] = {
+    {IDC_MANUAL, &CGirthminderDlg::OnManual}, {IDC_CLEAR, &CGirthminderDlg::ClearForm},
+    {IDC_SELECT, &CGirthminderDlg::OnSelectDate}, {IDC_ADD, &CGirthminderDlg::OnAdd},
+    {IDC_UPDATE, &CGirthminderDlg::OnUpdate},   {IDC_REMOVE, &CGirthminderDlg::OnRemove},
+    {IDC_REPORT, &CGirthminderDlg::OnReport},
+};
+
+}  // namespace
+
+CGirthminderDlg::CGirthminderDlg(CDialog* pParent)
+    : CDialog(res::LoadDialog(IDD_MAIN_DIALOG), pParent), m_strDate(), m_nEntryCount(0) {
+  m_hIcon = res::LoadIcon(IDR_MAINFRAME);
+}
+
+CGirthminderDlg::~CGirthminderDlg() = default;
+
+void CGirthminderDlg::DoDataExchange(CDataExchange* pDX) {
+  DDX_Control(pDX, IDC_LOGLIST, m_listLog);
+  DDX_Text(pDX, IDC_DATE, m_strDate);
+  DDX_Text(pDX, IDC_COUNT, m_nEntryCount);
+  DDX_Text(pDX, IDC_ARM, m_strArm);
+  DDX_Text(pDX, IDC_CHEST, m_strChest);
+  DDX_Text(pDX, IDC_WAIST, m_strWaist);
+  DDX_Text(pDX, IDC_WEIGHT, m_strWeight);
+  DDX_Text(pDX, IDC_NECK, m_strNeck);
+  DDX_Text(pDX, IDC_LEG, m_strLeg);
+}
+
+bool CGirthminderDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+
+  SetIcon(m_hIcon, true);
+  SetIcon(m_hIcon, false);
+
+  SetupColumns();
+  LoadLog();
+  return true;
+}
+
+bool CGirthminderDlg::OnCommand(int id) {
+  for (const CommandEntry& entry : kCommandMap) {
+    if (entry.id == id) {
+      (this->*entry.handler)();
+      return true;
+    }
+  }
+  return CDialog::OnCommand(id);
+}
+
+bool CGirthminderDlg::OnNotify(const NMHDR& header, LRESULT* result) {
+  if (header.idFrom == IDC_LOGLIST && header.code == NM_CLICK) {
+    OnClickLogList(&header, result);
+    return true;
+  }
+  return CDialog::OnNotify(header, result);
+}
+
+void CGirthminderDlg::OnSysCommand(UINT nID, LPARAM lParam) {
+  if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
+    return;
+  }
+  DefaultSysCommand(nID, lParam);
+}
+
+void CGirthminderDlg::OnPaint() { DefaultPaint(); }
+
+HICON CGirthminderDlg::OnQueryDragIcon() { return m_hIcon; }
+
+void CGirthminderDlg::OnManual() {
+  UpdateData(true);
+  ShellOpen(kManualAddress);
+  UpdateData(false);
+}
+
+std::string* CGirthminderDlg::FormField(int field) {
+  switch (field) {
+    case kDate: return &m_strDate;
+    case kWeight: return &m_strWeight;
+    case kChest: return &m_strChest;
+    case kNeck: return &m_strNeck;
+    case kArm: return &m_strArm;
+    case kLeg: return &m_strLeg;
+    case kWaist: return &m_strWaist;
+    default: return nullptr;
+  }
+}

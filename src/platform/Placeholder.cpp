@@ -1,1 +1,0 @@
-void platform_placeholder() {}

@@ -1,0 +1,221 @@
+#include "platform/qt/DialogWindow.h"
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <algorithm>
+
+#include "platform/ListCtrl.h"
+#include "platform/WinApp.h"
+#include "platform/qt/ListView.h"
+#include "platform/qt/Services.h"
+
+namespace platform {
+namespace {
+
+int MulDiv(int value, int numerator, int denominator) {
+  const long long product = static_cast<long long>(value) * numerator;
+  return static_cast<int>((product + (product >= 0 ? denominator / 2 : -denominator / 2)) / denominator);
+}
+
+QString FromBytes(const std::string& bytes) {
+  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+}  // namespace
+
+ByteEdit::ByteEdit(QWidget* parent) : QLineEdit(parent) {
+  connect(this, &QLineEdit::textEdited, this, &ByteEdit::RemoveLineBreaks);
+}
+
+void ByteEdit::SetBytes(const std::string& bytes) {
+  const QString shown = FromBytes(bytes);
+  m_bytes = bytes;
+  if (shown != m_shown || text() != shown) {
+    m_shown = shown;
+    setText(shown);
+  }
+}
+
+std::string ByteEdit::Bytes() const {
+  const QString current = text();
+  if (current == m_shown) return m_bytes;
+  return current.toStdString();
+}
+
+void ByteEdit::RemoveLineBreaks(const QString& text) {
+  // A value is one line of a record in diet.dat: a line break or 0x1A in it would end the
+  // record (or the file) early when it is read back.
+  if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')) && !text.contains(QChar(0x1A))) return;
+  QString cleaned = text;
+  cleaned.replace(QLatin1String("\r\n"), QLatin1String(" "));
+  cleaned.replace(QLatin1Char('\r'), QLatin1Char(' '));
+  cleaned.replace(QLatin1Char('\n'), QLatin1Char(' '));
+  cleaned.remove(QChar(0x1A));
+  const int cursor = std::min<int>(static_cast<int>(cursorPosition()), static_cast<int>(cleaned.size()));
+  setText(cleaned);
+  setCursorPosition(cursor);
+}
+
+DialogWindow::DialogWindow(CDialog* owner, QWidget* parent) : QDialog(parent), m_owner(owner) {
+  const DialogTemplate& tmpl = owner->Template();
+  setWindowTitle(QString::fromUtf8(tmpl.caption));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint);
+  setSizeGripEnabled(false);
+
+  // Base units as the classic dialogs compute them from the dialog font: the average width of
+  // the letters and the height of a line.
+  const QFontMetrics metrics(font());
+  const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  m_baseX = (letters / 26 + 1) / 2;
+  m_baseY = metrics.height();
+
+  const QRect client = MapDialogRect(0, 0, tmpl.cx, tmpl.cy);
+  setFixedSize(client.size());
+  BuildControls();
+}
+
+DialogWindow::~DialogWindow() = default;
+
+QRect DialogWindow::MapDialogRect(int x, int y, int cx, int cy) const {
+  return {MulDiv(x, m_baseX, 4), MulDiv(y, m_baseY, 8), MulDiv(cx, m_baseX, 4), MulDiv(cy, m_baseY, 8)};
+}
+
+void DialogWindow::BuildControls() {
+  for (const ControlTemplate& control : m_owner->Template().controls) {
+    QWidget* widget = nullptr;
+    const QString text = control.text ? QString::fromUtf8(control.text) : QString();
+    switch (control.kind) {
+      case ControlKind::Edit: {
+        auto* edit = new ByteEdit(this);
+        edit->setReadOnly((control.style & kStyleReadOnly) != 0);
+        widget = edit;
+        break;
+      }
+      case ControlKind::PushButton:
+      case ControlKind::DefPushButton: {
+        auto* button = new QPushButton(text, this);
+        button->setAutoDefault(true);
+        button->setDefault(control.kind == ControlKind::DefPushButton);
+        const int id = control.id;
+        connect(button, &QPushButton::clicked, this, [this, id] {
+          if (m_owner) m_owner->SendCommand(id);
+        });
+        widget = button;
+        break;
+      }
+      case ControlKind::Static: {
+        auto* label = new QLabel(text, this);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        widget = label;
+        break;
+      }
+      case ControlKind::IconStatic: {
+        auto* label = new QLabel(this);
+        label->setPixmap(IconFromResource(control.icon).pixmap(32, 32));
+        widget = label;
+        break;
+      }
+      case ControlKind::ListView: {
+        auto* list = new ListView(this);
+        const int id = control.id;
+        list->onClick = [this, id] {
+          if (!m_owner) return;
+          NMHDR header{id, NM_CLICK};
+          LRESULT result = 0;
+          m_owner->OnNotify(header, &result);
+        };
+        widget = list;
+        break;
+      }
+      case ControlKind::MonthCalendar: {
+        auto* calendar = new QCalendarWidget(this);
+        // Every day offered has a four-digit year and a local midnight that can be computed.
+        calendar->setDateRange(QDate(1900, 1, 1), QDate(9999, 12, 31));
+        calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+        calendar->setDateEditEnabled(false);
+        // Enter in the calendar presses the dialog's default button, as in any other control.
+        for (QWidget* part : calendar->findChildren<QWidget*>()) part->installEventFilter(this);
+        widget = calendar;
+        break;
+      }
+    }
+    QRect geometry = MapDialogRect(control.x, control.y, control.cx, control.cy);
+    // Labels stay readable in fonts wider than the one the layout was drawn for.
+    if (control.kind == ControlKind::Static) geometry.setWidth(std::max(geometry.width(), widget->sizeHint().width()));
+    widget->setGeometry(geometry);
+    const bool tabStop = (control.style & kStyleTabStop) != 0;
+    widget->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::NoFocus);
+    if (control.id != -1) m_controls[control.id] = widget;
+    if (tabStop) m_tabOrder.push_back(widget);
+  }
+  for (std::size_t i = 1; i < m_tabOrder.size(); ++i) setTabOrder(m_tabOrder[i - 1], m_tabOrder[i]);
+}
+
+QWidget* DialogWindow::Control(int id) const {
+  const auto it = m_controls.find(id);
+  return it == m_controls.end() ? nullptr : it->second;
+}
+
+ByteEdit* DialogWindow::Edit(int id) const { return qobject_cast<ByteEdit*>(Control(id)); }
+ListView* DialogWindow::List(int id) const { return qobject_cast<ListView*>(Control(id)); }
+QCalendarWidget* DialogWindow::Calendar(int id) const { return qobject_cast<QCalendarWidget*>(Control(id)); }
+
+void DialogWindow::FocusFirstControl() {
+  if (!m_tabOrder.empty()) m_tabOrder.front()->setFocus(Qt::OtherFocusReason);
+}
+
+void DialogWindow::Orphan() {
+  for (CListCtrl* list : m_attachedLists) list->Detach();
+  for (CMonthCalCtrl* calendar : m_attachedCalendars) calendar->Attach(nullptr, 0);
+  m_attachedLists.clear();
+  m_attachedCalendars.clear();
+  m_owner = nullptr;
+}
+
+bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier) {
+      PressDefaultButton();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void DialogWindow::PressDefaultButton() {
+  for (QPushButton* button : findChildren<QPushButton*>()) {
+    if (button->isDefault() && button->isVisible() && button->isEnabled()) {
+      button->click();
+      return;
+    }
+  }
+}
+
+void DialogWindow::keyPressEvent(QKeyEvent* event) {
+  if (m_owner && event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+    m_owner->SendCommand(ID_HELP);
+    return;
+  }
+  QDialog::keyPressEvent(event);  // Enter presses the default button, Escape rejects
+}
+
+void DialogWindow::closeEvent(QCloseEvent* event) {
+  // The close box is the close system command; the dialog decides what happens.
+  event->ignore();
+  if (m_owner) m_owner->SendSysCommand(SC_CLOSE, 0);
+}
+
+void DialogWindow::reject() {
+  if (m_owner) m_owner->OnCancel();
+}
+
+}  // namespace platform

@@ -1,0 +1,101 @@
+#include "platform/ListCtrl.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <algorithm>
+
+#include "platform/Win32Types.h"
+#include "platform/qt/ListView.h"
+
+int CListCtrl::InsertItem(int index, std::string_view text) {
+  return m_view ? m_view->InsertRow(index, std::span<const std::string_view>(&text, 1)) : -1;
+}
+
+int CListCtrl::InsertItem(int index, std::span<const std::string> texts) {
+  if (!m_view) return -1;
+  std::vector<std::string_view> views(texts.begin(), texts.end());
+  return m_view->InsertRow(index, views);
+}
+
+bool CListCtrl::SetItemText(int row, int column, std::string_view text) {
+  return m_view && m_view->Model().SetText(row, column, text);
+}
+
+std::string CListCtrl::GetItemText(int row, int column) const { return std::string(ItemTextView(row, column)); }
+
+std::string_view CListCtrl::ItemTextView(int row, int column) const {
+  return m_view ? m_view->Model().Store().Get(row, column) : std::string_view{};
+}
+
+bool CListCtrl::DeleteItem(int row) { return m_view && m_view->RemoveRow(row); }
+
+bool CListCtrl::SwapItemTexts(int row1, int row2) { return m_view && m_view->Model().SwapTexts(row1, row2); }
+
+int CListCtrl::GetItemCount() const { return m_view ? m_view->Model().rowCount() : 0; }
+
+int CListCtrl::GetSelectionMark() const { return m_view ? m_view->SelectionMark() : -1; }
+
+void CListCtrl::SetSelectionMark(int row) {
+  if (m_view) m_view->SetSelectionMark(row);
+}
+
+bool CListCtrl::SetItemState(int row, bool selected) {
+  if (!m_view || row < 0 || row >= GetItemCount()) return false;
+  const QModelIndex index = m_view->Model().index(row, 0);
+  m_view->selectionModel()->select(index, (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                                              QItemSelectionModel::Rows);
+  return true;
+}
+
+bool CListCtrl::IsItemSelected(int row) const {
+  if (!m_view || row < 0 || row >= GetItemCount()) return false;
+  return m_view->selectionModel()->isRowSelected(row, {});
+}
+
+int CListCtrl::InsertColumn(int column, std::string_view heading, int format) {
+  return m_view ? m_view->Model().InsertColumn(column, std::string(heading), format) : -1;
+}
+
+int CListCtrl::GetColumnCount() const { return m_view ? m_view->horizontalHeader()->count() : -1; }
+
+std::string CListCtrl::GetColumnHeading(int column) const {
+  if (!m_view || column < 0 || column >= GetColumnCount()) return {};
+  return m_view->Model().Heading(column);
+}
+
+bool CListCtrl::SetColumnWidth(int column, int width) {
+  if (!m_view || column < 0 || column >= GetColumnCount()) return false;
+  if (width == LVSCW_AUTOSIZE)
+    width = m_view->ContentWidth(column);
+  else if (width == LVSCW_AUTOSIZE_USEHEADER)
+    width = m_view->HeadingWidth(column);
+  m_view->horizontalHeader()->resizeSection(column, std::max(0, width));
+  return true;
+}
+
+int CListCtrl::GetColumnWidth(int column) const {
+  if (!m_view || column < 0 || column >= GetColumnCount()) return 0;
+  return m_view->horizontalHeader()->sectionSize(column);
+}
+
+int CListCtrl::GetClientWidth() const { return m_view ? m_view->AvailableWidth() : 0; }
+
+void CListCtrl::SetExtendedStyle(unsigned style) {
+  if (!m_view) return;
+  m_view->setProperty("extendedStyle", style);
+  m_view->SetFullRowSelect((style & LVS_EX_FULLROWSELECT) != 0);
+}
+
+unsigned CListCtrl::GetExtendedStyle() const {
+  return m_view ? m_view->property("extendedStyle").toUInt() : 0;
+}
+
+void CListCtrl::SetRedraw(bool redraw) {
+  if (m_view) m_view->SetRedraw(redraw);
+}
+
+void CListCtrl::Invalidate() {
+  if (m_view) m_view->viewport()->update();
+}
+
+bool CListCtrl::HasHeader() const { return m_view && m_view->horizontalHeader() != nullptr; }

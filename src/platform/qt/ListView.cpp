@@ -1,0 +1,261 @@
+#include "platform/qt/ListView.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyle>
+#include <algorithm>
+
+#include "platform/Win32Types.h"
+
+namespace platform {
+namespace {
+
+Qt::Alignment AlignmentOf(int format) {
+  const Qt::Alignment horizontal = format == LVCFMT_RIGHT    ? Qt::AlignRight
+                                   : format == LVCFMT_CENTER ? Qt::AlignHCenter
+                                                             : Qt::AlignLeft;
+  return horizontal | Qt::AlignVCenter;
+}
+
+}  // namespace
+
+ListModel::ListModel(QObject* parent, RowStore::Measure measure)
+    : QAbstractTableModel(parent), m_store(0, std::move(measure)) {}
+
+int ListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : m_store.Count();
+}
+
+int ListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
+}
+
+QVariant ListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= m_store.Count() || index.column() >= columnCount()) return {};
+  if (role == Qt::DisplayRole) {
+    const std::string_view text = m_store.Get(index.row(), index.column());
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  }
+  if (role == Qt::TextAlignmentRole)
+    return QVariant::fromValue(AlignmentOf(m_columns[static_cast<std::size_t>(index.column())].format));
+  return {};
+}
+
+QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
+  if (role == Qt::DisplayRole) return QString::fromStdString(m_columns[static_cast<std::size_t>(section)].heading);
+  if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+  return {};
+}
+
+int ListModel::InsertRow(int index, std::span<const std::string_view> texts) {
+  index = std::clamp(index, 0, m_store.Count());
+  if (m_suspended) {
+    if (!m_rowsChanged) beginResetModel();
+    m_rowsChanged = true;
+    m_store.Insert(index, texts);
+  } else {
+    beginInsertRows({}, index, index);
+    m_store.Insert(index, texts);
+    endInsertRows();
+  }
+  return index;
+}
+
+bool ListModel::SetText(int row, int column, std::string_view text) {
+  if (row < 0 || row >= m_store.Count() || column < 0 || column >= columnCount()) return false;
+  m_store.Set(row, column, text);
+  if (m_suspended)
+    m_textChanged = true;
+  else
+    emit dataChanged(index(row, column), index(row, column), {Qt::DisplayRole});
+  return true;
+}
+
+bool ListModel::RemoveRow(int row) {
+  if (row < 0 || row >= m_store.Count()) return false;
+  if (m_suspended) {
+    if (!m_rowsChanged) beginResetModel();
+    m_rowsChanged = true;
+    m_store.Erase(row);
+  } else {
+    beginRemoveRows({}, row, row);
+    m_store.Erase(row);
+    endRemoveRows();
+  }
+  return true;
+}
+
+bool ListModel::SwapTexts(int row1, int row2) {
+  if (row1 < 0 || row2 < 0 || row1 >= m_store.Count() || row2 >= m_store.Count()) return false;
+  m_store.Swap(row1, row2);
+  if (m_suspended) {
+    m_textChanged = true;
+  } else {
+    const int last = columnCount() - 1;
+    emit dataChanged(index(row1, 0), index(row1, last), {Qt::DisplayRole});
+    emit dataChanged(index(row2, 0), index(row2, last), {Qt::DisplayRole});
+  }
+  return true;
+}
+
+int ListModel::InsertColumn(int column, std::string heading, int format) {
+  column = std::clamp(column, 0, columnCount());
+  beginInsertColumns({}, column, column);
+  m_store.InsertColumn(column);
+  m_columns.insert(m_columns.begin() + column, Column{std::move(heading), format});
+  endInsertColumns();
+  return column;
+}
+
+void ListModel::Suspend() { m_suspended = true; }
+
+void ListModel::Resume() {
+  if (!m_suspended) return;
+  m_suspended = false;
+  if (m_rowsChanged) {
+    endResetModel();
+  } else if (m_textChanged && m_store.Count() > 0) {
+    emit dataChanged(index(0, 0), index(m_store.Count() - 1, columnCount() - 1), {Qt::DisplayRole});
+  }
+  m_rowsChanged = m_textChanged = false;
+}
+
+ListView::ListView(QWidget* parent)
+    : QTableView(parent),
+      m_model(new ListModel(this, [this](std::string_view text) { return MeasureText(text); })) {
+  // Cell widths are sums of character advances; without kerning that is exactly what is drawn.
+  QFont unkerned = font();
+  unkerned.setKerning(false);
+  setFont(unkerned);
+  UpdateCharWidths();
+
+  setModel(m_model);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setShowGrid(false);
+  setWordWrap(false);
+  setCornerButtonEnabled(false);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  verticalHeader()->hide();
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  horizontalHeader()->setSectionsClickable(false);
+  horizontalHeader()->setHighlightSections(false);
+  horizontalHeader()->setStretchLastSection(false);
+  horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+void ListView::UpdateCharWidths() {
+  const QFontMetrics metrics(font());
+  for (int c = 0; c < 128; ++c) m_asciiWidths[c] = c >= 0x20 && c < 0x7F ? metrics.horizontalAdvance(QChar(c)) : -1;
+}
+
+int ListView::MeasureText(std::string_view text) const {
+  int width = 0;
+  for (const char ch : text) {
+    const auto byte = static_cast<unsigned char>(ch);
+    if (byte >= 128 || m_asciiWidths[byte] < 0) {
+      const QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+      return QFontMetrics(font()).horizontalAdvance(shown);
+    }
+    width += m_asciiWidths[byte];
+  }
+  return width;
+}
+
+int ListView::InsertRow(int index, std::span<const std::string_view> texts) {
+  index = m_model->InsertRow(index, texts);
+  if (m_mark >= index) ++m_mark;
+  return index;
+}
+
+bool ListView::RemoveRow(int row) {
+  if (!m_model->RemoveRow(row)) return false;
+  if (m_mark == row)
+    m_mark = -1;
+  else if (m_mark > row)
+    --m_mark;
+  return true;
+}
+
+int ListView::ContentWidth(int column) const {
+  // The same room around the text as the view draws: its text margin on both sides.
+  const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+  return m_model->Store().MaxWidth(column) + 2 * margin + 8;
+}
+
+int ListView::AvailableWidth() const {
+  int width = this->width() - 2 * frameWidth();
+  const int rowsHeight = m_model->rowCount() * verticalHeader()->defaultSectionSize();
+  const int viewHeight = height() - 2 * frameWidth() - horizontalHeader()->sizeHint().height();
+  if (rowsHeight > viewHeight) width -= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  return width;
+}
+
+int ListView::HeadingWidth(int column) const {
+  const QHeaderView* header = horizontalHeader();
+  int width = header->sectionSizeHint(column);
+  if (column == m_model->columnCount() - 1) {
+    int others = 0;
+    for (int c = 0; c < column; ++c) others += header->sectionSize(c);
+    width = std::max(width, AvailableWidth() - others);
+  }
+  return width;
+}
+
+void ListView::SetRedraw(bool redraw) {
+  if (redraw == m_redraw) return;
+  m_redraw = redraw;
+  if (redraw) {
+    m_model->Resume();
+    setUpdatesEnabled(true);
+  } else {
+    setUpdatesEnabled(false);
+    m_model->Suspend();
+  }
+}
+
+void ListView::SetFullRowSelect(bool on) {
+  setSelectionBehavior(on ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+}
+
+void ListView::mousePressEvent(QMouseEvent* event) {
+  const QModelIndex index = indexAt(event->position().toPoint());
+  if (index.isValid() && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)) {
+    // Shift extends the selection from the mark, so the mark stays where the selection began.
+    if (!(event->modifiers() & Qt::ShiftModifier) || m_mark < 0) m_mark = index.row();
+  }
+  QTableView::mousePressEvent(event);
+}
+
+void ListView::mouseReleaseEvent(QMouseEvent* event) {
+  QTableView::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton && onClick) onClick();
+}
+
+void ListView::keyPressEvent(QKeyEvent* event) {
+  const int before = currentIndex().row();
+  QTableView::keyPressEvent(event);
+  const int after = currentIndex().row();
+  if (after >= 0 && after != before && !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)))
+    m_mark = after;
+}
+
+void ListView::changeEvent(QEvent* event) {
+  QTableView::changeEvent(event);
+  if (event->type() == QEvent::FontChange) {
+    UpdateCharWidths();
+    m_model->Store().Remeasure([this](std::string_view text) { return MeasureText(text); });
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,95 @@
+#pragma once
+
+// The report list over Qt: a table view over our own model of the row store. Full-row,
+// multi-row selection; a click notification for every left click inside the list.
+
+#include <QAbstractTableModel>
+#include <QTableView>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/rows/RowStore.h"
+
+namespace platform {
+
+class ListModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  explicit ListModel(QObject* parent, RowStore::Measure measure);
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  RowStore& Store() { return m_store; }
+  const RowStore& Store() const { return m_store; }
+
+  int InsertRow(int index, std::span<const std::string_view> texts);
+  bool SetText(int row, int column, std::string_view text);
+  bool RemoveRow(int row);
+  bool SwapTexts(int row1, int row2);
+  int InsertColumn(int column, std::string heading, int format);
+  const std::string& Heading(int column) const { return m_columns[static_cast<std::size_t>(column)].heading; }
+
+  // While suspended, changes reach the view at once when the model is resumed.
+  void Suspend();
+  void Resume();
+  bool IsSuspended() const { return m_suspended; }
+
+ private:
+  struct Column {
+    std::string heading;
+    int format;
+  };
+  RowStore m_store;
+  std::vector<Column> m_columns;
+  bool m_suspended = false;
+  bool m_rowsChanged = false;  // rows inserted or removed while suspended
+  bool m_textChanged = false;  // texts set while suspended
+};
+
+class ListView : public QTableView {
+  Q_OBJECT
+
+ public:
+  explicit ListView(QWidget* parent);
+
+  ListModel& Model() { return *m_model; }
+  const ListModel& Model() const { return *m_model; }
+
+  int SelectionMark() const { return m_mark; }
+  void SetSelectionMark(int row) { m_mark = row; }
+
+  int InsertRow(int index, std::span<const std::string_view> texts);
+  bool RemoveRow(int row);
+
+  int ContentWidth(int column) const;  // fits the widest cell
+  int HeadingWidth(int column) const;  // fits the heading; the last column fills the rest
+  int AvailableWidth() const;          // the width the columns share
+
+  void SetRedraw(bool redraw);
+  void SetFullRowSelect(bool on);
+
+  std::function<void()> onClick;  // every left click inside the list
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  int MeasureText(std::string_view text) const;
+  void UpdateCharWidths();
+
+  ListModel* m_model;
+  int m_mark = -1;
+  bool m_redraw = true;
+  int m_asciiWidths[128] = {};  // advance of each printable ASCII character in the list's font
+};
+
+}  // namespace platform

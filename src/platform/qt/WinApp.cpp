@@ -1,0 +1,79 @@
+#include "platform/WinApp.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <string>
+
+#include "platform/TestSeams.h"
+#include "platform/qt/CloseRequests.h"
+
+namespace {
+
+CWinApp* g_app = nullptr;
+std::string g_appTitle;
+
+void SetAppTitleFromPath(const char* path) {
+  std::string name = path ? path : "";
+  if (const auto slash = name.find_last_of("/\\"); slash != std::string::npos) name.erase(0, slash + 1);
+  if (const auto dot = name.find_last_of('.'); dot != std::string::npos && dot > 0) name.erase(dot);
+  g_appTitle = name;
+}
+
+}  // namespace
+
+CWinApp::CWinApp(const char*) { g_app = this; }
+
+CWinApp::~CWinApp() {
+  if (g_app == this) g_app = nullptr;
+}
+
+bool CWinApp::InitInstance() { return true; }
+int CWinApp::ExitInstance() { return 0; }
+
+bool CWinApp::OnCommand(int id) {
+  if (id == ID_HELP) {
+    OnHelp();
+    return true;
+  }
+  return false;
+}
+
+void CWinApp::OnHelp() {
+  // The program installs no help file, so there is nothing to open.
+}
+
+CWinApp* AfxGetApp() { return g_app; }
+
+const std::string& AfxGetAppTitle() { return g_appTitle; }
+
+int AfxWinMain(int, char** argv) {
+  // The toolkit sees the program name only: no command-line argument changes anything.
+  static int qtArgc = 1;
+  static char* qtArgv[] = {argv[0], nullptr};
+  SetAppTitleFromPath(argv[0]);
+  QApplication application(qtArgc, qtArgv);
+  QApplication::setApplicationName(QString::fromStdString(g_appTitle));
+  QApplication::setDesktopFileName(QStringLiteral("org.girthminder.Girthminder"));
+  QApplication::setQuitOnLastWindowClosed(false);
+  platform::InstallCloseRequests();
+
+  CWinApp* app = AfxGetApp();
+  if (!app) return 1;
+  if (app->InitInstance()) QApplication::exec();
+  return app->ExitInstance();
+}
+
+namespace platform {
+
+void InitApplicationForTests(const char* programName) {
+  static int qtArgc = 1;
+  static char name[256] = {};
+  static char* qtArgv[] = {name, nullptr};
+  std::snprintf(name, sizeof name, "%s", programName);
+  SetAppTitleFromPath(programName);
+  static QApplication* application = new QApplication(qtArgc, qtArgv);
+  (void)application;
+  QApplication::setQuitOnLastWindowClosed(false);
+}
+
+}  // namespace platform

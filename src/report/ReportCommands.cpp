@@ -1,0 +1,50 @@
+// The progress report: every row through the entry template, the joined entries into the page
+// template, written to Report.htm and handed to the shell.
+
+#include "log/GirthminderDlg.h"
+#include "platform/WinApp.h"
+#include "platform/files/TextFile.h"
+#include "report/text/ReportText.h"
+
+namespace {
+constexpr const char* kPageTemplateFile = "ReportOutter.htm";
+constexpr const char* kEntryTemplateFile = "ReportInner.htm";
+constexpr const char* kReportFile = "Report.htm";
+}  // namespace
+
+void CGirthminderDlg::OnReport() {
+  UpdateData(true);
+  BuildReport();
+  UpdateData(false);
+}
+
+std::string CGirthminderDlg::ReadTemplateFile(const std::string& fileName) {
+  platform::TextReadResult file = platform::ReadTextFile(fileName);
+  if (file.status == platform::TextReadStatus::OpenFailed) {
+    MessageBox("Error loading file", "Error", MB_OK);
+    return {};
+  }
+  return std::move(file.text);
+}
+
+void CGirthminderDlg::BuildReport() {
+  const std::string pageText = ReadTemplateFile(kPageTemplateFile);
+  const std::string entryText = ReadTemplateFile(kEntryTemplateFile);
+
+  std::string joinedEntries;
+  const int rows = m_listLog.GetItemCount();
+  MeasurementEntry entry;
+  for (int i = 0; i < rows; ++i) {
+    for (int field = 0; field < kFieldCount; ++field) entry[field] = m_listLog.ItemTextView(i, field);
+    joinedEntries += report::FillEntryTemplate(entryText, entry);
+  }
+  // Every row passes through the form in turn; the form ends showing the bottom row.
+  if (rows > 0) {
+    RowToForm(rows - 1);
+    UpdateData(false);
+  }
+
+  const std::string reportText = report::FillPageTemplate(pageText, joinedEntries);
+  if (!platform::SaveTextFile(kReportFile, reportText)) MessageBox("Could not write to report file", "Error Log", MB_OK);
+  ShellOpen(kReportFile);
+}

@@ -1,0 +1,207 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <utility>
+
+#include "platform/files/TextFile.h"
+
+namespace {
+
+using namespace std::string_view_literals;
+using platform::DecodeTextMode;
+using platform::EncodeTextMode;
+using platform::ReadTextFile;
+using platform::TextReadStatus;
+
+struct TranslationCase {
+  std::string_view input;
+  std::string_view expected;
+  const char* why;
+};
+
+void PrintTo(const TranslationCase& c, std::ostream* os) { *os << c.why; }
+
+class DecodeTextModeTest : public ::testing::TestWithParam<TranslationCase> {};
+
+TEST_P(DecodeTextModeTest, TranslatesLikeTextModeInput) {
+  EXPECT_EQ(DecodeTextMode(GetParam().input), GetParam().expected) << GetParam().why;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DecodeTextModeTest,
+    ::testing::Values(TranslationCase{"", "", "nothing stays nothing"},
+                      TranslationCase{"a\nb\n", "a\nb\n", "bare LF line ends load as they are"},
+                      TranslationCase{"a\r\nb\r\n", "a\nb\n", "CR LF becomes LF"},
+                      TranslationCase{"a\rb\r", "a\rb\r", "a lone CR stays, at the end too"},
+                      TranslationCase{"a\r\r\nb", "a\r\nb", "only the CR right before the LF goes"},
+                      TranslationCase{"\r\n\r\n", "\n\n", "empty lines"},
+                      TranslationCase{"ab\x1A"
+                                      "cd\r\n",
+                                      "ab", "Ctrl-Z ends the text"},
+                      TranslationCase{"\x1A"
+                                      "abc",
+                                      "", "Ctrl-Z first leaves nothing"},
+                      TranslationCase{"a\r\x1A\n", "a\r", "a CR cut off by Ctrl-Z is a lone CR"},
+                      TranslationCase{"a\0b\r\n"sv, "a\0b\n"sv, "NUL is an ordinary byte"}));
+
+class EncodeTextModeTest : public ::testing::TestWithParam<TranslationCase> {};
+
+TEST_P(EncodeTextModeTest, TranslatesLikeTextModeOutput) {
+  EXPECT_EQ(EncodeTextMode(GetParam().input), GetParam().expected) << GetParam().why;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EncodeTextModeTest,
+    ::testing::Values(TranslationCase{"", "", "nothing stays nothing"},
+                      TranslationCase{"a\nb\n", "a\r\nb\r\n", "each LF gets a CR"},
+                      TranslationCase{"\n\n", "\r\n\r\n", "empty lines"},
+                      TranslationCase{"a\rb\r\n", "a\rb\r\r\n", "CRs already there are left alone"},
+                      TranslationCase{"x\x1A"
+                                      "y\0z"sv,
+                                      "x\x1A"
+                                      "y\0z"sv,
+                                      "Ctrl-Z and NUL are written as they are"}));
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string name = "/tmp/girth-text-XXXXXX";
+    if (::mkdtemp(name.data()) == nullptr) std::abort();
+    path_ = name;
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+ private:
+  std::string path_;
+};
+
+void WriteBytes(const std::string& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  ASSERT_TRUE(out.good()) << path;
+}
+
+// Lines of a log-like text: LF-only and its CR LF encoding.
+std::string ManyLines(std::size_t count) {
+  std::string text;
+  for (std::size_t i = 0; i < count; ++i) text += "DATE=2006-01-" + std::to_string(i) + "\n";
+  return text;
+}
+
+TEST(ReadTextFileTest, MissingFileIsCreatedEmptyWithUmaskApplied) {
+  TempDir dir;
+  const std::string path = dir / "diet.dat";
+  const mode_t oldMask = ::umask(027);
+  const auto result = ReadTextFile(path);
+  ::umask(oldMask);
+
+  EXPECT_EQ(result.status, TextReadStatus::Ok);
+  EXPECT_EQ(result.text, "");
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0) << "the missing file was not created";
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(st.st_size, 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST(ReadTextFileTest, ReadsLargeFileDecodedAndStopsAtCtrlZ) {
+  TempDir dir;
+  const std::string path = dir / "diet.dat";
+  // Several megabytes, so the text does not fit any small first buffer.
+  const std::string text = ManyLines(200'000);
+  WriteBytes(path, EncodeTextMode(text) +
+                       "\x1A"
+                       "DATE=after-ctrl-z\r\n");
+
+  const auto result = ReadTextFile(path);
+  EXPECT_EQ(result.status, TextReadStatus::Ok);
+  EXPECT_TRUE(result.text == text)
+      << "read " << result.text.size() << " bytes, expected " << text.size();
+}
+
+TEST(ReadTextFileTest, ReadsSourceOfUnknownSizeToItsEnd) {
+  // A named pipe reports size 0 and delivers its bytes in pieces.
+  TempDir dir;
+  const std::string path = dir / "diet.dat";
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  const std::string text = ManyLines(100'000);  // far more than a pipe holds at once
+  const std::string raw = EncodeTextMode(text);
+  // Opened for reading and writing, the pipe has a writer before the reader comes, so the
+  // writer's close is the only end of the data. The writer gives up after a quiet while, so
+  // a reader that stops early fails the test instead of hanging it.
+  const int writeFd = ::open(path.c_str(), O_RDWR | O_NONBLOCK);
+  ASSERT_GE(writeFd, 0);
+  std::thread writer([&] {
+    std::size_t done = 0;
+    while (done < raw.size()) {
+      pollfd ready{writeFd, POLLOUT, 0};
+      if (::poll(&ready, 1, 5000) <= 0) break;
+      const ssize_t n = ::write(writeFd, raw.data() + done, raw.size() - done);
+      if (n < 0 && errno == EAGAIN) continue;
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    ::close(writeFd);
+  });
+  const auto result = ReadTextFile(path);
+  writer.join();
+
+  EXPECT_EQ(result.status, TextReadStatus::Ok);
+  EXPECT_TRUE(result.text == text)
+      << "read " << result.text.size() << " bytes, expected " << text.size();
+}
+
+TEST(ReadTextFileTest, OpenFailuresAreToldApartAndCreateNothing) {
+  TempDir dir;
+  ASSERT_EQ(::mkdir((dir / "diet.dat").c_str(), 0755), 0);
+
+  const auto directory = ReadTextFile(dir / "diet.dat");
+  EXPECT_EQ(directory.status, TextReadStatus::OpenFailed) << "a directory of that name";
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "diet.dat"));
+
+  const auto noParent = ReadTextFile(dir / "missing/diet.dat");
+  EXPECT_EQ(noParent.status, TextReadStatus::OpenFailed) << "the directory does not exist";
+  EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+}
+
+TEST(FileExistsTest, AnythingAtThePathCounts) {
+  TempDir dir;
+  ASSERT_EQ(::mkdir((dir / "sub").c_str(), 0755), 0);
+  WriteBytes(dir / "file", "");
+  ASSERT_EQ(::symlink("nowhere", (dir / "dangling").c_str()), 0);
+  const std::pair<const char*, bool> cases[] = {
+      {"file", true},     {"sub", true},  // a directory of that name is not a missing file
+      {"dangling", true},                 // the link itself is there
+      {"missing", false}, {"missing/file", false},
+  };
+  for (const auto& [name, exists] : cases) {
+    EXPECT_EQ(platform::FileExists(dir / name), exists) << name;
+  }
+}
+
+TEST(ReadTextFileTest, ReadErrorIsNotTheEndOfTheFile) {
+  // Reading this process's memory at address 0 fails with EIO on Linux.
+  if (::access("/proc/self/mem", R_OK) != 0) GTEST_SKIP() << "/proc/self/mem is not readable here";
+  const auto result = ReadTextFile("/proc/self/mem");
+  EXPECT_EQ(result.status, TextReadStatus::ReadError);
+  EXPECT_EQ(result.text, "");
+}
+
+}  // namespace

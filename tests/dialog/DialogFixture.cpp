@@ -54,6 +54,7 @@ void DialogTest::SetUp() {
 }
 
 void DialogTest::TearDown() {
+  if (m_dir.empty()) return;  // skipped before SetUp
   if (m_dialog && m_dialog->IsWindow()) m_dialog->EndDialog(IDCANCEL);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   m_dialog.reset();

@@ -45,6 +45,15 @@ void CGirthminderDlg::DoDataExchange(CDataExchange* pDX) {
 bool CGirthminderDlg::OnInitDialog() {
   CDialog::OnInitDialog();
 
+  // The About item goes at the end of the window menu.
+  if (CMenu* pSysMenu = GetSystemMenu(false)) {
+    const std::string strAboutMenu = res::LoadString(IDS_ABOUTBOX);
+    if (!strAboutMenu.empty()) {
+      pSysMenu->AppendMenu(MF_SEPARATOR);
+      pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+    }
+  }
+
   SetIcon(m_hIcon, true);
   SetIcon(m_hIcon, false);
 
@@ -80,7 +89,22 @@ void CGirthminderDlg::OnSysCommand(UINT nID, LPARAM lParam) {
   DefaultSysCommand(nID, lParam);
 }
 
-void CGirthminderDlg::OnPaint() { DefaultPaint(); }
+void CGirthminderDlg::OnPaint() {
+  if (!IsIconic()) {
+    DefaultPaint();
+    return;
+  }
+  // Minimised: the icon centred in the client area.
+  CPaintDC dc(this);
+  dc.EraseBackground();
+  const int cxIcon = GetSystemMetrics(SM_CXICON);
+  const int cyIcon = GetSystemMetrics(SM_CYICON);
+  CRect rect;
+  GetClientRect(&rect);
+  const int x = (rect.Width() - cxIcon + 1) / 2;
+  const int y = (rect.Height() - cyIcon + 1) / 2;
+  dc.DrawIcon(x, y, m_hIcon);
+}
 
 HICON CGirthminderDlg::OnQueryDragIcon() { return m_hIcon; }
 

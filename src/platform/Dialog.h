@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/DialogTemplate.h"
+#include "platform/Menu.h"
 #include "platform/Time.h"
 #include "platform/Win32Types.h"
 
@@ -16,6 +17,31 @@ class CListCtrl;
 class CMonthCalCtrl;
 
 using HICON = const IconResource*;
+
+struct CRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+};
+
+inline constexpr int SM_CXICON = 11;
+inline constexpr int SM_CYICON = 12;
+// The size of a large icon.
+int GetSystemMetrics(int index);
+
+// Painting of a dialog, valid inside its OnPaint.
+class CPaintDC {
+ public:
+  explicit CPaintDC(CDialog* dialog);
+  ~CPaintDC();
+  CPaintDC(const CPaintDC&) = delete;
+  CPaintDC& operator=(const CPaintDC&) = delete;
+  void EraseBackground();  // what the icon's erase-background message does
+  void DrawIcon(int x, int y, HICON icon);
+
+ private:
+  CDialog* m_dialog;
+};
 
 namespace platform {
 class DialogWindow;
@@ -56,6 +82,11 @@ class CDialog {
   bool UpdateData(bool saveAndValidate = true);
   // A box owned by this dialog: the caption given, the buttons and icon of `type`.
   int MessageBox(const std::string& text, const std::string& caption, UINT type = MB_OK);
+
+  // The system menu for changing; null when the window has none. With `revert` the menu is
+  // put back to its default items and null is returned.
+  CMenu* GetSystemMenu(bool revert);
+  void GetClientRect(CRect* rect) const;
 
   void SetIcon(HICON icon, bool bigIcon);
   HICON GetIcon(bool bigIcon) const;

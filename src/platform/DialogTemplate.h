@@ -44,5 +44,6 @@ struct DialogTemplate {
   const char* caption;
   int cx, cy;
   std::span<const ControlTemplate> controls;
-  bool appWindow;  // shown with its own taskbar entry
+  bool appWindow;   // shown with its own taskbar entry
+  bool systemMenu;  // has a system menu (and a close box)
 };

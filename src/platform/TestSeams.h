@@ -28,6 +28,9 @@ void SetSocketInitHook(std::function<bool()> hook);
 // Called once each time a modal dialog has been shown and its loop runs; lets a test act on it.
 void SetModalHook(std::function<void(CDialog&)> hook);
 
+// Called with every icon a dialog draws in its OnPaint.
+void SetDrawIconHook(std::function<void(int x, int y, const void* icon)> hook);
+
 // Makes the toolkit's application object for a test process, as the entry point would for
 // a program called `programName`.
 void InitApplicationForTests(const char* programName);

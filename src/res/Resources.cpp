@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <set>
 
 namespace res {
 namespace {
@@ -44,14 +45,14 @@ constexpr ControlTemplate kMainDialogControls[] = {
     {-1, ControlKind::Static, "Leg:", 94, 37, 15, 8, kLabelStyle},
     {-1, ControlKind::Static, "Waist:", 172, 23, 21, 8, kLabelStyle},
 };
-constexpr DialogTemplate kMainDialog{IDD_MAIN_DIALOG, "Girthminder", 320, 200, kMainDialogControls, true};
+constexpr DialogTemplate kMainDialog{IDD_MAIN_DIALOG, "Girthminder", 320, 200, kMainDialogControls, true, true};
 
 // The date selection dialog, 186 x 113 dialog units.
 constexpr ControlTemplate kDateSelectControls[] = {
     {IDC_MONTHCALENDAR, ControlKind::MonthCalendar, nullptr, 7, 7, 134, 97, kStyleTabStop},
     {IDOK, ControlKind::DefPushButton, "Return", 142, 7, 37, 14, kButtonStyle},
 };
-constexpr DialogTemplate kDateSelectDialog{IDD_DATE_SELECT, "Date Selection", 186, 113, kDateSelectControls, false};
+constexpr DialogTemplate kDateSelectDialog{IDD_DATE_SELECT, "Date Selection", 186, 113, kDateSelectControls, false, true};
 
 // The About box, 235 x 55 dialog units.
 constexpr ControlTemplate kAboutControls[] = {
@@ -59,7 +60,7 @@ constexpr ControlTemplate kAboutControls[] = {
     {-1, ControlKind::Static, "Girthminder Version 1.0", 40, 10, 119, 8, kLabelStyle},
     {IDOK, ControlKind::DefPushButton, "OK", 178, 7, 50, 14, kButtonStyle | kStyleGroup},
 };
-constexpr DialogTemplate kAboutDialog{IDD_ABOUTBOX, "About Girthminder", 235, 55, kAboutControls, false};
+constexpr DialogTemplate kAboutDialog{IDD_ABOUTBOX, "About Girthminder", 235, 55, kAboutControls, false, true};
 
 }  // namespace
 
@@ -72,7 +73,19 @@ const DialogTemplate& LoadDialog(int id) {
   }
 }
 
+namespace {
+std::set<int> g_removedStrings;
+}
+
+void RemoveStringForTests(int id, bool removed) {
+  if (removed)
+    g_removedStrings.insert(id);
+  else
+    g_removedStrings.erase(id);
+}
+
 std::string LoadString(int id) {
+  if (g_removedStrings.count(id)) return {};
   switch (id) {
     case IDS_ABOUTBOX: return "&About Girthminder...";
     case IDP_SOCKETS_INIT_FAILED: return "Windows sockets initialization failed.";

@@ -15,4 +15,7 @@ std::string LoadString(int id);
 // The icon with that id; null when there is none.
 HICON LoadIcon(int id);
 
+// Tests take a string out of the table to see the program cope without it.
+void RemoveStringForTests(int id, bool removed);
+
 }  // namespace res

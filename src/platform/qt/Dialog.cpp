@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <QWindow>
+#include <QPainter>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -222,8 +223,48 @@ void CDialog::DefaultSysCommand(UINT id, LPARAM) {
   }
 }
 
+CMenu* CDialog::GetSystemMenu(bool revert) {
+  if (!m_window) return nullptr;
+  if (revert) {
+    m_window->ResetSystemMenu();
+    return nullptr;
+  }
+  return m_window->SystemMenu();
+}
+
+void CDialog::GetClientRect(CRect* rect) const {
+  *rect = CRect{};
+  if (m_window) {
+    rect->right = m_window->width();
+    rect->bottom = m_window->height();
+  }
+}
+
 void CDialog::OnPaint() { DefaultPaint(); }
-void CDialog::DefaultPaint() {}
+
+void CDialog::DefaultPaint() {
+  // The dialog's normal look is drawn by its controls; the background needs nothing more.
+}
+
+int GetSystemMetrics(int index) { return index == SM_CXICON || index == SM_CYICON ? 32 : 0; }
+
+CPaintDC::CPaintDC(CDialog* dialog) : m_dialog(dialog) {}
+CPaintDC::~CPaintDC() = default;
+
+void CPaintDC::EraseBackground() {
+  DialogWindow* window = m_dialog->Window();
+  if (!window || !window->IsPainting()) return;
+  QPainter painter(window);
+  painter.fillRect(window->rect(), window->palette().window());
+}
+
+void CPaintDC::DrawIcon(int x, int y, HICON icon) {
+  platform::RecordDrawnIcon(x, y, icon);
+  DialogWindow* window = m_dialog->Window();
+  if (!window || !window->IsPainting()) return;
+  QPainter painter(window);
+  painter.drawPixmap(x, y, platform::IconFromResource(icon).pixmap(GetSystemMetrics(SM_CXICON)));
+}
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 

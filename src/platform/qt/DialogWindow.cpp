@@ -8,6 +8,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QShortcut>
 #include <algorithm>
 
 #include "platform/ListCtrl.h"
@@ -75,6 +78,12 @@ DialogWindow::DialogWindow(CDialog* owner, QWidget* parent) : QDialog(parent), m
   const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
   m_baseX = (letters / 26 + 1) / 2;
   m_baseY = metrics.height();
+
+  m_hasSystemMenu = tmpl.systemMenu;
+  ResetSystemMenu();
+  // Alt+Space opens the window menu wherever the focus is, before any control sees the key.
+  auto* menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+  connect(menuKey, &QShortcut::activated, this, [this] { ShowSystemMenu(mapToGlobal(QPoint(0, 0))); });
 
   const QRect client = MapDialogRect(0, 0, tmpl.cx, tmpl.cy);
   setFixedSize(client.size());
@@ -200,9 +209,57 @@ void DialogWindow::PressDefaultButton() {
   }
 }
 
+void DialogWindow::ResetSystemMenu() {
+  // What the window menu of a dialog frame offers; the program may append to it.
+  m_systemMenu.RemoveAll();
+  m_systemMenu.AppendMenu(MF_STRING, SC_MOVE, "&Move");
+  m_systemMenu.AppendMenu(MF_SEPARATOR);
+  m_systemMenu.AppendMenu(MF_STRING, SC_CLOSE, "&Close\tAlt+F4");
+}
+
+void DialogWindow::ShowSystemMenu(const QPoint& globalPosition) {
+  if (!m_hasSystemMenu) return;
+  auto* menu = new QMenu(this);
+  menu->setObjectName(QStringLiteral("systemMenu"));
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  for (int i = 0; i < m_systemMenu.GetMenuItemCount(); ++i) {
+    if (m_systemMenu.IsSeparator(i)) {
+      menu->addSeparator();
+      continue;
+    }
+    const QStringList parts = QString::fromStdString(m_systemMenu.GetMenuString(i)).split(QLatin1Char('\t'));
+    QAction* action = menu->addAction(parts.front());
+    if (parts.size() > 1) action->setShortcut(QKeySequence(parts.back()));
+    const UINT id = m_systemMenu.GetMenuItemID(i);
+    connect(action, &QAction::triggered, this, [this, id] {
+      if (m_owner) m_owner->SendSysCommand(id, 0);
+    });
+  }
+  menu->popup(globalPosition);
+}
+
+void DialogWindow::paintEvent(QPaintEvent* event) {
+  if (!m_owner) {
+    QDialog::paintEvent(event);
+    return;
+  }
+  m_painting = true;
+  m_owner->OnPaint();
+  m_painting = false;
+}
+
+void DialogWindow::contextMenuEvent(QContextMenuEvent* event) {
+  // A right-click on the dialog's own background opens its window menu.
+  ShowSystemMenu(event->globalPos());
+}
+
 void DialogWindow::keyPressEvent(QKeyEvent* event) {
   if (m_owner && event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
     m_owner->SendCommand(ID_HELP);
+    return;
+  }
+  if (m_owner && event->key() == Qt::Key_F4 && event->modifiers() == Qt::AltModifier) {
+    m_owner->SendSysCommand(SC_CLOSE, 0);
     return;
   }
   QDialog::keyPressEvent(event);  // Enter presses the default button, Escape rejects

@@ -58,6 +58,12 @@ class DialogWindow : public QDialog {
   // The dialog object lets go of the window: attached controls are detached, events dropped.
   void Orphan();
 
+  CMenu* SystemMenu() { return m_hasSystemMenu ? &m_systemMenu : nullptr; }
+  void ResetSystemMenu();
+  // Shows the system menu at a point on the screen; its commands go to the dialog.
+  void ShowSystemMenu(const QPoint& globalPosition);
+  bool IsPainting() const { return m_painting; }
+
   QEventLoop* m_loop = nullptr;
 
  protected:
@@ -65,6 +71,8 @@ class DialogWindow : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void reject() override;
+  void paintEvent(QPaintEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void BuildControls();
@@ -77,6 +85,9 @@ class DialogWindow : public QDialog {
   std::vector<QWidget*> m_tabOrder;
   std::vector<CListCtrl*> m_attachedLists;
   std::vector<CMonthCalCtrl*> m_attachedCalendars;
+  CMenu m_systemMenu;
+  bool m_hasSystemMenu = false;
+  bool m_painting = false;
 };
 
 }  // namespace platform

@@ -22,6 +22,7 @@ std::function<void(const std::string&)> g_shellOpenHook;
 std::function<std::time_t()> g_clockHook;
 std::function<bool()> g_socketInitHook;
 std::function<void(CDialog&)> g_modalHook;
+std::function<void(int, int, const void*)> g_drawIconHook;
 
 QMessageBox::Icon IconOf(UINT type) {
   switch (type & MB_ICONMASK) {
@@ -40,6 +41,11 @@ void SetShellOpenHook(std::function<void(const std::string&)> hook) { g_shellOpe
 void SetClockHook(std::function<std::time_t()> hook) { g_clockHook = std::move(hook); }
 void SetSocketInitHook(std::function<bool()> hook) { g_socketInitHook = std::move(hook); }
 void SetModalHook(std::function<void(CDialog&)> hook) { g_modalHook = std::move(hook); }
+void SetDrawIconHook(std::function<void(int, int, const void*)> hook) { g_drawIconHook = std::move(hook); }
+
+void RecordDrawnIcon(int x, int y, const void* icon) {
+  if (g_drawIconHook) g_drawIconHook(x, y, icon);
+}
 
 bool HasModalHook() { return static_cast<bool>(g_modalHook); }
 void RunModalHook(CDialog& dialog) {

@@ -15,5 +15,6 @@ int ShowMessageBox(const MessageBoxCall& call, QWidget* owner);
 void RunModalHook(CDialog& dialog);
 bool HasModalHook();
 QIcon IconFromResource(const IconResource* icon);
+void RecordDrawnIcon(int x, int y, const void* icon);
 
 }  // namespace platform

@@ -47,7 +47,8 @@ TEST_F(ShellTest, WithoutTheAboutStringNothingIsAppendedAndTheIconsAreStillSet) 
   EXPECT_EQ(MenuTexts(), (std::vector<std::string>{"&Move", "-", "&Close\tAlt+F4"}));
   EXPECT_EQ(m_dialog->GetIcon(true), res::LoadIcon(IDR_MAINFRAME));
   EXPECT_EQ(m_dialog->GetIcon(false), res::LoadIcon(IDR_MAINFRAME));
-  EXPECT_FALSE(Window()->windowIcon().isNull());
+  EXPECT_FALSE(Window()->windowIcon().pixmap(16, 16).isNull()) << "the pictures are there";
+  EXPECT_FALSE(Window()->windowIcon().pixmap(32, 32).isNull());
 }
 
 TEST_F(ShellTest, CommandsWhoseMaskedIdIsTheAboutItemOpenTheAboutBox) {
@@ -70,16 +71,20 @@ TEST_F(ShellTest, AboutBoxShowsNameAndVersionAndEndsThreeWays) {
   };
   for (const auto& way : ways) {
     QString caption, text;
+    bool iconShown = false;
     platform::SetModalHook([&](CDialog& dialog) {
       caption = dialog.Window()->windowTitle();
-      for (QLabel* label : dialog.Window()->findChildren<QLabel*>())
+      for (QLabel* label : dialog.Window()->findChildren<QLabel*>()) {
         if (!label->text().isEmpty()) text = label->text();
+        if (!label->pixmap().isNull()) iconShown = true;
+      }
       way(dialog);
     });
     m_dialog->SendSysCommand(IDM_ABOUTBOX);
     platform::SetModalHook({});
     EXPECT_EQ(caption, "About Girthminder");
     EXPECT_EQ(text, "Girthminder Version 1.0");
+    EXPECT_TRUE(iconShown);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the About box has gone";
   }
 }

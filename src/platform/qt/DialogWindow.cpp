@@ -160,6 +160,9 @@ void DialogWindow::BuildControls() {
     // Labels stay readable in fonts wider than the one the layout was drawn for.
     if (control.kind == ControlKind::Static) geometry.setWidth(std::max(geometry.width(), widget->sizeHint().width()));
     widget->setGeometry(geometry);
+    // Only the dialog's own background (and its labels) offers the window menu.
+    if (control.kind != ControlKind::Static && control.kind != ControlKind::IconStatic && control.kind != ControlKind::Edit)
+      widget->setContextMenuPolicy(Qt::PreventContextMenu);
     const bool tabStop = (control.style & kStyleTabStop) != 0;
     widget->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::NoFocus);
     if (control.id != -1) m_controls[control.id] = widget;

@@ -7,6 +7,10 @@
 #include "platform/TestSeams.h"
 #include "platform/qt/CloseRequests.h"
 
+// The pictures are compiled into the platform library; a static library registers them by hand
+// (outside any namespace, where the resource's registration function lives).
+static void InitResources() { Q_INIT_RESOURCE(icons); }
+
 namespace {
 
 CWinApp* g_app = nullptr;
@@ -52,6 +56,7 @@ int AfxWinMain(int, char** argv) {
   static char* qtArgv[] = {argv[0], nullptr};
   SetAppTitleFromPath(argv[0]);
   QApplication application(qtArgc, qtArgv);
+  InitResources();
   QApplication::setApplicationName(QString::fromStdString(g_appTitle));
   QApplication::setDesktopFileName(QStringLiteral("org.girthminder.Girthminder"));
   QApplication::setQuitOnLastWindowClosed(false);
@@ -73,6 +78,7 @@ void InitApplicationForTests(const char* programName) {
   SetAppTitleFromPath(programName);
   static QApplication* application = new QApplication(qtArgc, qtArgv);
   (void)application;
+  InitResources();
   QApplication::setQuitOnLastWindowClosed(false);
 }
 

@@ -119,6 +119,16 @@ TEST_F(MainWindowTest, TabVisitsTheMeasurementsInFormOrder) {
   EXPECT_EQ(visited, std::vector<int>(std::begin(order), std::end(order)));
 }
 
+TEST_F(MainWindowTest, TheListIsOneStopInTheTabOrder) {
+  CGirthminderDlg& dlg = OpenMain();
+  AddEntry(kJanuary);
+  AddEntry(kFebruary);
+  List()->setFocus();
+  QTest::keyClick(List(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), Button(IDC_ADD));
+  EXPECT_EQ(dlg.m_listLog.GetSelectionMark(), -1) << "tabbing through selects nothing";
+}
+
 TEST_F(MainWindowTest, TypedTextIsTakenExactlyAndBytesSurviveTheExchange) {
   CGirthminderDlg& dlg = OpenMain();
   Type(IDC_WEIGHT, "  82,5 kg ");

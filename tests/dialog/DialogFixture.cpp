@@ -116,6 +116,12 @@ std::vector<std::string> DialogTest::RowTexts(int row) const {
   return texts;
 }
 
+Rows DialogTest::AllRows() const {
+  Rows rows;
+  for (int r = 0; r < m_dialog->m_listLog.GetItemCount(); ++r) rows.push_back(RowTexts(r));
+  return rows;
+}
+
 std::vector<std::string> DialogTest::FormTexts() const {
   const int ids[kFieldCount] = {IDC_DATE, IDC_WEIGHT, IDC_CHEST, IDC_NECK, IDC_ARM, IDC_LEG, IDC_WAIST};
   std::vector<std::string> texts;

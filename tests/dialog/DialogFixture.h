@@ -23,6 +23,10 @@
 
 namespace testing_support {
 
+using Rows = std::vector<std::vector<std::string>>;  // the list's texts, top row first
+
+inline std::vector<std::string> AsRow(const MeasurementEntry& entry) { return {entry.begin(), entry.end()}; }
+
 // Local midnight of a day, as the clock seam's answer.
 std::time_t LocalTime(int year, int month, int day, int hour = 12);
 
@@ -49,6 +53,7 @@ class DialogTest : public ::testing::Test {
   void ClickRow(int row, Qt::KeyboardModifiers modifiers = {});
   void ClickBelowRows();
   std::vector<std::string> RowTexts(int row) const;
+  Rows AllRows() const;
   std::vector<std::string> FormTexts() const;  // the seven edits in field order
   // Puts an entry in the form and presses Add.
   void AddEntry(const MeasurementEntry& entry);

@@ -9,22 +9,12 @@ using namespace testing_support;
 
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
 
 const MeasurementEntry kA = {"2006-01-31", "82.5", "104", "41", "35", "60", "96"};
 const MeasurementEntry kB = {"2006-02-07", "81.9", "103", "41", "35", "59", "95"};
 const MeasurementEntry kC = {"2006-02-14", "81.0", "102", "40", "34", "59", "94"};
 
-std::vector<std::string> AsRow(const MeasurementEntry& entry) { return {entry.begin(), entry.end()}; }
-
-class EntryCommandsTest : public DialogTest {
- protected:
-  Rows AllRows() const {
-    Rows rows;
-    for (int r = 0; r < m_dialog->m_listLog.GetItemCount(); ++r) rows.push_back(RowTexts(r));
-    return rows;
-  }
-};
+class EntryCommandsTest : public DialogTest {};
 
 TEST_F(EntryCommandsTest, AddOnEmptyListAsksNothingAndGivesRowZero) {
   OpenMain();

@@ -12,7 +12,6 @@ using namespace testing_support;
 namespace {
 
 namespace fs = std::filesystem;
-using Rows = std::vector<std::vector<std::string>>;
 
 // The two-entry log of the file format's worked example, 179 bytes.
 const std::string kExample =
@@ -23,15 +22,8 @@ const std::string kExample =
 const MeasurementEntry kJanuary = {"2006-01-31", "82.5", "104", "41", "35", "60", "96"};
 const MeasurementEntry kFebruary = {"2006-02-07", "81.9", "103", "41", "35", "59", "95"};
 
-std::vector<std::string> AsRow(const MeasurementEntry& entry) { return {entry.begin(), entry.end()}; }
-
 class LogFileTest : public DialogTest {
  protected:
-  Rows AllRows() const {
-    Rows rows;
-    for (int r = 0; r < m_dialog->m_listLog.GetItemCount(); ++r) rows.push_back(RowTexts(r));
-    return rows;
-  }
   int SaveErrorBoxes() const {
     int count = 0;
     for (const auto& box : m_boxes) {

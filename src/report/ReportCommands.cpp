@@ -1,6 +1,8 @@
 // The progress report: every row through the entry template, the joined entries into the page
 // template, written to Report.htm and handed to the shell.
 
+#include <string>
+
 #include "log/GirthminderDlg.h"
 #include "platform/WinApp.h"
 #include "platform/files/TextFile.h"
@@ -30,21 +32,19 @@ std::string CGirthminderDlg::ReadTemplateFile(const std::string& fileName) {
 void CGirthminderDlg::BuildReport() {
   const std::string pageText = ReadTemplateFile(kPageTemplateFile);
   const std::string entryText = ReadTemplateFile(kEntryTemplateFile);
-
-  std::string joinedEntries;
   const int rows = m_listLog.GetItemCount();
-  MeasurementEntry entry;
-  for (int i = 0; i < rows; ++i) {
-    for (int field = 0; field < kFieldCount; ++field) entry[field] = m_listLog.ItemTextView(i, field);
-    joinedEntries += report::FillEntryTemplate(entryText, entry);
-  }
+
+  const std::string reportText =
+      report::BuildReportText(pageText, entryText, static_cast<std::size_t>(rows), [this](std::size_t row, MeasurementEntry& entry) {
+        for (int field = 0; field < kFieldCount; ++field)
+          entry[field] = m_listLog.ItemTextView(static_cast<int>(row), field);
+      });
   // Every row passes through the form in turn; the form ends showing the bottom row.
   if (rows > 0) {
     RowToForm(rows - 1);
     UpdateData(false);
   }
 
-  const std::string reportText = report::FillPageTemplate(pageText, joinedEntries);
   if (!platform::SaveTextFile(kReportFile, reportText)) MessageBox("Could not write to report file", "Error Log", MB_OK);
   ShellOpen(kReportFile);
 }

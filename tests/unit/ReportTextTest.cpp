@@ -245,3 +245,25 @@ TEST(ReportBuild, NoRowsRemovesLinks) {
 }
 
 }  // namespace
+
+// The report built in one string is the page filled with the joined entries, for any number
+// of "#LINKS#" and of rows.
+TEST(ReportBuild, OneStringReportEqualsThePageFilledWithTheJoinedEntries) {
+  const std::vector<MeasurementEntry> rows = {
+      {"2006-01-31", "82.5", "104", "41", "35", "60", "96"},
+      {"2006-02-07", "", "103", "41", "x#LINKS#y", "59", "95"},  // an empty weight joins "#AR" and "M#"
+      {"2006-02-14", "#DATE#", "102", "40", "34", "59", "94"},
+  };
+  const std::string entryTemplate = "<tr>#DATE#|#AR#WEIGHT#M#|#WAIST#</tr>\n";
+  for (const std::string page : {"", "no links", "#LINKS#", "a#LINKS#b", "#LINKS##LINKS#", "1#LINKS#2#LINKS#3#LINKS#4"}) {
+    for (std::size_t count = 0; count <= rows.size(); ++count) {
+      std::string joined;
+      for (std::size_t i = 0; i < count; ++i) joined += report::FillEntryTemplate(entryTemplate, rows[i]);
+      const std::string built = report::BuildReportText(page, entryTemplate, count,
+                                                        [&](std::size_t row, MeasurementEntry& out) { out = rows[row]; });
+      EXPECT_EQ(built, report::FillPageTemplate(page, joined)) << "page \"" << page << "\", " << count << " rows";
+    }
+  }
+  EXPECT_EQ(report::FillEntryTemplate(entryTemplate, rows[1]), "<tr>2006-02-07|x#LINKS#y|95</tr>\n")
+      << "text that meets across an empty value is filled by a later placeholder";
+}

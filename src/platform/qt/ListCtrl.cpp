@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <algorithm>
+#include <array>
+#include <vector>
 
 #include "platform/Win32Types.h"
 #include "platform/qt/ListView.h"
@@ -13,6 +15,13 @@ int CListCtrl::InsertItem(int index, std::string_view text) {
 
 int CListCtrl::InsertItem(int index, std::span<const std::string> texts) {
   if (!m_view) return -1;
+  // The loader inserts every entry this way: no allocation for the usual few columns.
+  constexpr std::size_t kFew = 16;
+  if (texts.size() <= kFew) {
+    std::array<std::string_view, kFew> views;
+    std::copy(texts.begin(), texts.end(), views.begin());
+    return m_view->InsertRow(index, std::span<const std::string_view>(views.data(), texts.size()));
+  }
   std::vector<std::string_view> views(texts.begin(), texts.end());
   return m_view->InsertRow(index, views);
 }
@@ -69,13 +78,13 @@ bool CListCtrl::SetColumnWidth(int column, int width) {
     width = m_view->ContentWidth(column);
   else if (width == LVSCW_AUTOSIZE_USEHEADER)
     width = m_view->HeadingWidth(column);
-  m_view->horizontalHeader()->resizeSection(column, std::max(0, width));
+  m_view->SetColumnWidth(column, std::max(0, width));
   return true;
 }
 
 int CListCtrl::GetColumnWidth(int column) const {
   if (!m_view || column < 0 || column >= GetColumnCount()) return 0;
-  return m_view->horizontalHeader()->sectionSize(column);
+  return m_view->ColumnWidth(column);
 }
 
 int CListCtrl::GetClientWidth() const { return m_view ? m_view->AvailableWidth() : 0; }

@@ -24,8 +24,34 @@ Qt::Alignment AlignmentOf(int format) {
 
 }  // namespace
 
+int RowCountModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows; }
+
+QVariant RowCountModel::data(const QModelIndex&, int) const { return {}; }
+
+QVariant RowCountModel::headerData(int, Qt::Orientation, int) const { return {}; }
+
+void RowCountModel::AppendRow() {
+  beginInsertRows({}, m_rows, m_rows);
+  ++m_rows;
+  endInsertRows();
+}
+
+void RowCountModel::RemoveLastRow() {
+  if (m_rows == 0) return;
+  beginRemoveRows({}, m_rows - 1, m_rows - 1);
+  --m_rows;
+  endRemoveRows();
+}
+
+void RowCountModel::BeginReset() { beginResetModel(); }
+
+void RowCountModel::EndReset(int rows) {
+  m_rows = rows;
+  endResetModel();
+}
+
 ListModel::ListModel(QObject* parent, RowStore::Measure measure)
-    : QAbstractTableModel(parent), m_store(0, std::move(measure)) {}
+    : QAbstractTableModel(parent), m_store(0, std::move(measure)), m_rowCounts(new RowCountModel(this)) {}
 
 int ListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : m_store.Count();
@@ -56,12 +82,12 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
 int ListModel::InsertRow(int index, std::span<const std::string_view> texts) {
   index = std::clamp(index, 0, m_store.Count());
   if (m_suspended) {
-    if (!m_rowsChanged) beginResetModel();
-    m_rowsChanged = true;
+    BeginSuspendedReset();
     m_store.Insert(index, texts);
   } else {
     beginInsertRows({}, index, index);
     m_store.Insert(index, texts);
+    m_rowCounts->AppendRow();  // the header first, as when it follows the model itself
     endInsertRows();
   }
   return index;
@@ -80,12 +106,12 @@ bool ListModel::SetText(int row, int column, std::string_view text) {
 bool ListModel::RemoveRow(int row) {
   if (row < 0 || row >= m_store.Count()) return false;
   if (m_suspended) {
-    if (!m_rowsChanged) beginResetModel();
-    m_rowsChanged = true;
+    BeginSuspendedReset();
     m_store.Erase(row);
   } else {
     beginRemoveRows({}, row, row);
     m_store.Erase(row);
+    m_rowCounts->RemoveLastRow();
     endRemoveRows();
   }
   return true;
@@ -115,10 +141,18 @@ int ListModel::InsertColumn(int column, std::string heading, int format) {
 
 void ListModel::Suspend() { m_suspended = true; }
 
+void ListModel::BeginSuspendedReset() {
+  if (m_rowsChanged) return;
+  m_rowsChanged = true;
+  beginResetModel();
+  m_rowCounts->BeginReset();
+}
+
 void ListModel::Resume() {
   if (!m_suspended) return;
   m_suspended = false;
   if (m_rowsChanged) {
+    m_rowCounts->EndReset(m_store.Count());
     endResetModel();
   } else if (m_textChanged && m_store.Count() > 0) {
     emit dataChanged(index(0, 0), index(m_store.Count() - 1, columnCount() - 1), {Qt::DisplayRole});
@@ -136,6 +170,7 @@ ListView::ListView(QWidget* parent)
   UpdateCharWidths();
 
   setModel(m_model);
+  verticalHeader()->setModel(m_model->RowCounts());
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setShowGrid(false);
@@ -152,6 +187,91 @@ ListView::ListView(QWidget* parent)
   horizontalHeader()->setStretchLastSection(false);
   horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+  horizontalHeader()->installEventFilter(this);
+  // Noted widths belong to the columns as they are: they go to the header before columns move.
+  connect(m_model, &QAbstractItemModel::columnsAboutToBeInserted, this, &ListView::ApplyPendingWidths);
+  connect(m_model, &QAbstractItemModel::columnsAboutToBeRemoved, this, &ListView::ApplyPendingWidths);
+  connect(m_model, &QAbstractItemModel::columnsInserted, this, &ListView::ForgetHeaderHints);
+  connect(m_model, &QAbstractItemModel::columnsRemoved, this, &ListView::ForgetHeaderHints);
+  connect(m_model, &QAbstractItemModel::headerDataChanged, this, &ListView::ForgetHeaderHints);
+}
+
+int ListView::HeadingHint(int column) const {
+  const QHeaderView* header = horizontalHeader();
+  if (m_headingHints.size() != static_cast<std::size_t>(header->count()))
+    m_headingHints.assign(static_cast<std::size_t>(header->count()), -1);
+  int& hint = m_headingHints[static_cast<std::size_t>(column)];
+  if (hint < 0) hint = header->sectionSizeHint(column);
+  return hint;
+}
+
+int ListView::HeaderHeightHint() const {
+  if (m_headerHeight < 0) m_headerHeight = horizontalHeader()->sizeHint().height();
+  return m_headerHeight;
+}
+
+int ListView::MinimumColumnWidth() const {
+  if (m_minimumWidth < 0) m_minimumWidth = horizontalHeader()->minimumSectionSize();
+  return m_minimumWidth;
+}
+
+void ListView::ForgetHeaderHints() {
+  m_headingHints.clear();
+  m_headerHeight = m_minimumWidth = m_textMargin = m_scrollBarExtent = -1;
+}
+
+void ListView::SetColumnWidth(int column, int width) {
+  QHeaderView* header = horizontalHeader();
+  if (column < 0 || column >= header->count()) return;
+  if (m_redraw) {
+    header->resizeSection(column, width);
+    return;
+  }
+  // The header's own rule: a width outside 0..kMaxSection is refused, any other but 0 is
+  // kept between the minimum and the maximum section size.
+  constexpr int kMaxSection = 1048575;
+  if (width < 0 || width > kMaxSection) return;
+  if (width > 0) width = std::max(MinimumColumnWidth(), std::min(header->maximumSectionSize(), width));
+  if (m_pendingWidths.size() != static_cast<std::size_t>(header->count()))
+    m_pendingWidths.assign(static_cast<std::size_t>(header->count()), -1);
+  m_pendingWidths[static_cast<std::size_t>(column)] = width;
+}
+
+int ListView::ColumnWidth(int column) const {
+  if (column >= 0 && static_cast<std::size_t>(column) < m_pendingWidths.size() &&
+      m_pendingWidths[static_cast<std::size_t>(column)] >= 0)
+    return m_pendingWidths[static_cast<std::size_t>(column)];
+  return horizontalHeader()->sectionSize(column);
+}
+
+void ListView::ApplyPendingWidths() {
+  std::vector<int> widths;
+  widths.swap(m_pendingWidths);
+  QHeaderView* header = horizontalHeader();
+  for (int c = 0; c < static_cast<int>(widths.size()) && c < header->count(); ++c) {
+    const int width = widths[static_cast<std::size_t>(c)];
+    // Asked even for an unchanged width, the header works out its minimum size again.
+    if (width < 0 || header->sectionSize(c) == width) continue;
+    header->resizeSection(c, width);
+    Q_ASSERT(header->sectionSize(c) == width);
+  }
+}
+
+bool ListView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == horizontalHeader()) {
+    switch (event->type()) {
+      case QEvent::Polish:
+      case QEvent::FontChange:
+      case QEvent::StyleChange:
+      case QEvent::LayoutDirectionChange:
+        ForgetHeaderHints();
+        break;
+      default:
+        break;
+    }
+  }
+  return QTableView::eventFilter(watched, event);
 }
 
 void ListView::UpdateCharWidths() {
@@ -189,24 +309,26 @@ bool ListView::RemoveRow(int row) {
 
 int ListView::ContentWidth(int column) const {
   // The same room around the text as the view draws: its text margin on both sides.
-  const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-  return m_model->Store().MaxWidth(column) + 2 * margin + 8;
+  if (m_textMargin < 0) m_textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+  return m_model->Store().MaxWidth(column) + 2 * m_textMargin + 8;
 }
 
 int ListView::AvailableWidth() const {
   int width = this->width() - 2 * frameWidth();
   const int rowsHeight = m_model->rowCount() * verticalHeader()->defaultSectionSize();
-  const int viewHeight = height() - 2 * frameWidth() - horizontalHeader()->sizeHint().height();
-  if (rowsHeight > viewHeight) width -= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  const int viewHeight = height() - 2 * frameWidth() - HeaderHeightHint();
+  if (rowsHeight > viewHeight) {
+    if (m_scrollBarExtent < 0) m_scrollBarExtent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    width -= m_scrollBarExtent;
+  }
   return width;
 }
 
 int ListView::HeadingWidth(int column) const {
-  const QHeaderView* header = horizontalHeader();
-  int width = header->sectionSizeHint(column);
+  int width = HeadingHint(column);
   if (column == m_model->columnCount() - 1) {
     int others = 0;
-    for (int c = 0; c < column; ++c) others += header->sectionSize(c);
+    for (int c = 0; c < column; ++c) others += ColumnWidth(c);
     width = std::max(width, AvailableWidth() - others);
   }
   return width;
@@ -215,11 +337,14 @@ int ListView::HeadingWidth(int column) const {
 void ListView::SetRedraw(bool redraw) {
   if (redraw == m_redraw) return;
   m_redraw = redraw;
+  // Only the rows' area needs holding back: the header and the scroll bars change only when
+  // the suspended model and the noted widths are let through here.
   if (redraw) {
+    ApplyPendingWidths();
     m_model->Resume();
-    setUpdatesEnabled(true);
+    viewport()->setUpdatesEnabled(true);
   } else {
-    setUpdatesEnabled(false);
+    viewport()->setUpdatesEnabled(false);
     m_model->Suspend();
   }
 }
@@ -252,6 +377,7 @@ void ListView::keyPressEvent(QKeyEvent* event) {
 
 void ListView::changeEvent(QEvent* event) {
   QTableView::changeEvent(event);
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) ForgetHeaderHints();
   if (event->type() == QEvent::FontChange) {
     UpdateCharWidths();
     m_model->Store().Remeasure([this](std::string_view text) { return MeasureText(text); });

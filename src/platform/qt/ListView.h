@@ -3,6 +3,7 @@
 // The report list over Qt: a table view over our own model of the row store. Full-row,
 // multi-row selection; a click notification for every left click inside the list.
 
+#include <QAbstractListModel>
 #include <QAbstractTableModel>
 #include <QTableView>
 #include <functional>
@@ -13,6 +14,28 @@
 #include "platform/rows/RowStore.h"
 
 namespace platform {
+
+// The rows as the vertical header knows them: only how many there are. Every row has the same
+// height, so the header ends in the same state whether a row came at the top or at the bottom.
+// It is told "at the bottom": an insert at the top, where every new entry goes, would make it
+// move its record of every row (after a load, into a new buffer: tens of milliseconds for a
+// million rows). The table view and the selection still see the real changes.
+class RowCountModel : public QAbstractListModel {
+ public:
+  using QAbstractListModel::QAbstractListModel;
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  void AppendRow();
+  void RemoveLastRow();
+  void BeginReset();
+  void EndReset(int rows);
+
+ private:
+  int m_rows = 0;
+};
 
 class ListModel : public QAbstractTableModel {
   Q_OBJECT
@@ -27,6 +50,7 @@ class ListModel : public QAbstractTableModel {
 
   RowStore& Store() { return m_store; }
   const RowStore& Store() const { return m_store; }
+  RowCountModel* RowCounts() const { return m_rowCounts; }
 
   int InsertRow(int index, std::span<const std::string_view> texts);
   bool SetText(int row, int column, std::string_view text);
@@ -41,11 +65,14 @@ class ListModel : public QAbstractTableModel {
   bool IsSuspended() const { return m_suspended; }
 
  private:
+  void BeginSuspendedReset();  // the first change of the rows while suspended
+
   struct Column {
     std::string heading;
     int format;
   };
   RowStore m_store;
+  RowCountModel* m_rowCounts;
   std::vector<Column> m_columns;
   bool m_suspended = false;
   bool m_rowsChanged = false;  // rows inserted or removed while suspended
@@ -71,6 +98,11 @@ class ListView : public QTableView {
   int HeadingWidth(int column) const;  // fits the heading; the last column fills the rest
   int AvailableWidth() const;          // the width the columns share
 
+  // A column's width in pixels. While repainting is off, widths are only noted and reach the
+  // header once, when it is turned on again; reading gives back what the header will hold.
+  void SetColumnWidth(int column, int width);
+  int ColumnWidth(int column) const;
+
   void SetRedraw(bool redraw);
   void SetFullRowSelect(bool on);
 
@@ -81,15 +113,30 @@ class ListView : public QTableView {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   int MeasureText(std::string_view text) const;
   void UpdateCharWidths();
+  // The header's own measurements lay out every heading's text again on each call, and
+  // autosizing asks for them after every change of the rows: they are kept until the
+  // headings, the font or the style change.
+  int HeadingHint(int column) const;
+  int HeaderHeightHint() const;
+  int MinimumColumnWidth() const;
+  void ForgetHeaderHints();
+  void ApplyPendingWidths();
 
   ListModel* m_model;
   int m_mark = -1;
   bool m_redraw = true;
   int m_asciiWidths[128] = {};  // advance of each printable ASCII character in the list's font
+  mutable std::vector<int> m_headingHints;  // per column, -1 while not measured
+  mutable int m_headerHeight = -1;
+  mutable int m_minimumWidth = -1;
+  mutable int m_textMargin = -1;
+  mutable int m_scrollBarExtent = -1;
+  std::vector<int> m_pendingWidths;  // per column while repainting is off, -1 for none
 };
 
 }  // namespace platform

@@ -23,7 +23,7 @@ RowStore::PackedRow::PackedRow(int columns, const std::string_view* texts, const
   }
   if (allEmpty) return;
   const std::size_t headerBytes = sizeof(CellHeader) * static_cast<std::size_t>(columns);
-  m_data = std::make_unique<char[]>(headerBytes + textBytes);
+  m_data = std::make_unique_for_overwrite<char[]>(headerBytes + textBytes);
   char* out = m_data.get() + headerBytes;
   std::uint32_t end = 0;
   for (int c = 0; c < columns; ++c) {
@@ -58,24 +58,46 @@ int RowStore::PackedRow::Width(int, int column) const {
 RowStore::RowStore(int columns, Measure measure)
     : m_columns(columns), m_measure(std::move(measure)), m_widths(static_cast<std::size_t>(columns)) {}
 
+void RowStore::WidthCounts::Add(int width, std::int64_t delta) {
+  if (width >= kFlatWidths) {
+    auto it = m_wide.try_emplace(width, 0).first;
+    it->second += delta;
+    if (it->second == 0) m_wide.erase(it);
+    return;
+  }
+  if (static_cast<std::size_t>(width) >= m_flat.size()) m_flat.resize(static_cast<std::size_t>(width) + 1, 0);
+  std::int64_t& count = m_flat[static_cast<std::size_t>(width)];
+  count += delta;
+  if (count > 0 && width > m_flatMax) {
+    m_flatMax = width;
+  } else if (count == 0 && width == m_flatMax) {
+    while (m_flatMax > 0 && m_flat[static_cast<std::size_t>(m_flatMax)] == 0) --m_flatMax;
+  }
+}
+
+int RowStore::WidthCounts::Max() const { return m_wide.empty() ? m_flatMax : m_wide.rbegin()->first; }
+
+void RowStore::WidthCounts::Clear() {
+  m_flat.clear();
+  m_flatMax = 0;
+  m_wide.clear();
+}
+
 void RowStore::CountWidth(int column, int width, int delta) {
-  if (width == 0) return;  // empty cells never widen a column
-  auto& counts = m_widths[static_cast<std::size_t>(column)];
-  auto it = counts.try_emplace(width, 0).first;
-  it->second += delta;
-  if (it->second == 0) counts.erase(it);
+  if (width <= 0) return;  // empty cells never widen a column
+  m_widths[static_cast<std::size_t>(column)].Add(width, delta);
 }
 
 void RowStore::Insert(int index, std::span<const std::string_view> given) {
   index = std::clamp(index, 0, Count());
-  std::vector<std::string_view> texts(static_cast<std::size_t>(m_columns));
-  std::vector<int> widths(static_cast<std::size_t>(m_columns), 0);
+  m_texts.assign(static_cast<std::size_t>(m_columns), std::string_view{});
+  m_cellWidths.assign(static_cast<std::size_t>(m_columns), 0);
   for (int c = 0; c < m_columns && c < static_cast<int>(given.size()); ++c) {
-    texts[static_cast<std::size_t>(c)] = given[static_cast<std::size_t>(c)];
-    widths[static_cast<std::size_t>(c)] = MeasureText(given[static_cast<std::size_t>(c)]);
-    CountWidth(c, widths[static_cast<std::size_t>(c)], +1);
+    m_texts[static_cast<std::size_t>(c)] = given[static_cast<std::size_t>(c)];
+    m_cellWidths[static_cast<std::size_t>(c)] = MeasureText(given[static_cast<std::size_t>(c)]);
+    CountWidth(c, m_cellWidths[static_cast<std::size_t>(c)], +1);
   }
-  PackedRow row(m_columns, texts.data(), widths.data());
+  PackedRow row(m_columns, m_texts.data(), m_cellWidths.data());
   m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(m_rows.size() - static_cast<std::size_t>(index)),
                 std::move(row));
 }
@@ -94,7 +116,7 @@ void RowStore::Swap(int row1, int row2) {
 
 void RowStore::Clear() {
   m_rows.clear();
-  for (auto& counts : m_widths) counts.clear();
+  for (auto& counts : m_widths) counts.Clear();
 }
 
 std::string_view RowStore::Get(int row, int column) const {
@@ -108,24 +130,24 @@ void RowStore::Set(int row, int column, std::string_view text) {
 }
 
 void RowStore::Replace(PackedRow& row, int column, std::string_view text) {
-  // The new text may point into this row's own buffer: copy it before the row is rebuilt.
-  const std::string copy(text);
-  std::vector<std::string> keep(static_cast<std::size_t>(m_columns));
-  std::vector<std::string_view> texts(static_cast<std::size_t>(m_columns));
-  std::vector<int> widths(static_cast<std::size_t>(m_columns));
+  if (row.Text(m_columns, column) == text) return;  // same text, same width
+  // The views point into the old row, and `text` may too: the old row lives until the new
+  // one has been built from them.
+  m_texts.resize(static_cast<std::size_t>(m_columns));
+  m_cellWidths.resize(static_cast<std::size_t>(m_columns));
   for (int c = 0; c < m_columns; ++c) {
     if (c == column) {
-      texts[static_cast<std::size_t>(c)] = copy;
-      widths[static_cast<std::size_t>(c)] = MeasureText(copy);
+      m_texts[static_cast<std::size_t>(c)] = text;
+      m_cellWidths[static_cast<std::size_t>(c)] = MeasureText(text);
       CountWidth(c, row.Width(m_columns, c), -1);
-      CountWidth(c, widths[static_cast<std::size_t>(c)], +1);
+      CountWidth(c, m_cellWidths[static_cast<std::size_t>(c)], +1);
     } else {
-      keep[static_cast<std::size_t>(c)] = std::string(row.Text(m_columns, c));
-      texts[static_cast<std::size_t>(c)] = keep[static_cast<std::size_t>(c)];
-      widths[static_cast<std::size_t>(c)] = row.Width(m_columns, c);
+      m_texts[static_cast<std::size_t>(c)] = row.Text(m_columns, c);
+      m_cellWidths[static_cast<std::size_t>(c)] = row.Width(m_columns, c);
     }
   }
-  row = PackedRow(m_columns, texts.data(), widths.data());
+  PackedRow rebuilt(m_columns, m_texts.data(), m_cellWidths.data());
+  row = std::move(rebuilt);
 }
 
 void RowStore::InsertColumn(int column) {
@@ -145,19 +167,18 @@ void RowStore::InsertColumn(int column) {
     for (std::size_t c = 0; c < newColumns; ++c) texts[c] = keep[c];
     row = PackedRow(oldColumns + 1, texts.data(), widths.data());
   }
-  m_widths.insert(m_widths.begin() + column, std::map<int, std::int64_t>{});
+  m_widths.insert(m_widths.begin() + column, WidthCounts{});
   m_columns = oldColumns + 1;
 }
 
 int RowStore::MaxWidth(int column) const {
   if (column < 0 || column >= m_columns) return 0;
-  const auto& counts = m_widths[static_cast<std::size_t>(column)];
-  return counts.empty() ? 0 : counts.rbegin()->first;
+  return m_widths[static_cast<std::size_t>(column)].Max();
 }
 
 void RowStore::Remeasure(Measure measure) {
   m_measure = std::move(measure);
-  for (auto& counts : m_widths) counts.clear();
+  for (auto& counts : m_widths) counts.Clear();
   std::vector<std::string> keep(static_cast<std::size_t>(m_columns));
   std::vector<std::string_view> texts(static_cast<std::size_t>(m_columns));
   std::vector<int> widths(static_cast<std::size_t>(m_columns));

@@ -53,6 +53,21 @@ class RowStore {
     std::unique_ptr<char[]> m_data;  // null: every cell empty and zero wide
   };
 
+  // How many cells of one column have each width, so that the widest is known without a pass
+  // over the rows. The usual narrow widths are counted in a flat table, rare wide ones apart.
+  class WidthCounts {
+   public:
+    void Add(int width, std::int64_t delta);  // width > 0
+    int Max() const;                          // 0 when no cell is counted
+    void Clear();
+
+   private:
+    static constexpr int kFlatWidths = 2048;
+    std::vector<std::int64_t> m_flat;  // by width, grown as needed
+    int m_flatMax = 0;                 // the widest width counted in m_flat, 0 for none
+    std::map<int, std::int64_t> m_wide;
+  };
+
   std::size_t Physical(int row) const { return m_rows.size() - 1 - static_cast<std::size_t>(row); }
   void Replace(PackedRow& row, int column, std::string_view text);
   void CountWidth(int column, int width, int delta);
@@ -61,7 +76,10 @@ class RowStore {
   int m_columns;
   Measure m_measure;
   std::vector<PackedRow> m_rows;                   // the bottom row first
-  std::vector<std::map<int, std::int64_t>> m_widths;  // per column: width -> number of cells
+  std::vector<WidthCounts> m_widths;  // per column
+  // Scratch space for building one row, kept to spare an allocation per change.
+  std::vector<std::string_view> m_texts;
+  std::vector<int> m_cellWidths;
 };
 
 }  // namespace platform

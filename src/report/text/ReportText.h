@@ -2,6 +2,8 @@
 
 // The report text as pure code: templates and entries -> the report's text. No Qt.
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,5 +22,12 @@ std::string FillEntryTemplate(std::string_view entryTemplate, const MeasurementE
 
 // The page template with every "#LINKS#" replaced by the joined entries.
 std::string FillPageTemplate(std::string_view pageTemplate, std::string_view joinedEntries);
+
+// The whole report: one filled copy of the entry template per row, rows in order, joined and
+// put in place of every "#LINKS#" of the page. The same text as FillPageTemplate of the joined
+// entries, made in one string so that a long log is not held twice. `rowAt(i, entry)` fills
+// `entry` with row i.
+std::string BuildReportText(std::string_view pageTemplate, std::string_view entryTemplate, std::size_t rows,
+                            const std::function<void(std::size_t, MeasurementEntry&)>& rowAt);
 
 }  // namespace report

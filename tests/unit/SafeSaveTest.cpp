@@ -315,6 +315,23 @@ TEST_F(SafeSaveTest, FileBytesAreSavedVerbatimAndAsSafely) {
   EXPECT_EQ(ListDir(dir_.path()), std::set<std::string>{"diet.dat"});
 }
 
+TEST_F(SafeSaveTest, TemporariesLeftByKilledSavesGoWithTheNextSave) {
+  // What a save killed before its rename leaves, beside files that only look alike.
+  for (const char* name : {".diet.dat.tmp-Ab3xY9", ".diet.dat.tmp-000000", ".diet.dat.backup",
+                           ".diet.dat.tmp-toolong", ".other.dat.tmp-Ab3xY9"}) {
+    std::ofstream(dir_ / name) << "x";
+  }
+  ASSERT_EQ(::mkdir((dir_ / ".diet.dat.tmp-dir123").c_str(), 0755), 0);
+  platform::SetFileFaultHook([](FileOp op) { return op == FileOp::Rename ? EIO : 0; });
+  EXPECT_FALSE(SaveTextFile(path_, "failed\n"));
+  platform::SetFileFaultHook({});
+  EXPECT_EQ(ListDir(dir_.path()).size(), 6u) << "a failed save removes nothing";
+
+  ASSERT_TRUE(SaveTextFile(path_, "saved\n"));
+  EXPECT_EQ(ListDir(dir_.path()), (std::set<std::string>{"diet.dat", ".diet.dat.backup", ".diet.dat.tmp-toolong",
+                                                         ".other.dat.tmp-Ab3xY9", ".diet.dat.tmp-dir123"}));
+}
+
 TEST_F(SafeSaveTest, InterruptedAndShortWritesAreResumed) {
   const std::string text = ManyLines(30'000);
   const std::string bytes = platform::EncodeTextMode(text);

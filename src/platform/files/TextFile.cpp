@@ -1,16 +1,19 @@
 #include "platform/files/TextFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/files/FileFaults.h"
 
@@ -219,10 +222,46 @@ bool ResolveLinks(const std::string& path, std::string& target) {
   return false;
 }
 
+// Temporary files are ".<name>.tmp-" and six letters or digits: a name no user picks, so
+// that those left by a save that was killed can be recognised and removed later.
+constexpr std::size_t kSuffixLength = 6;
+
+std::string TemporaryPrefix(const std::string& name) { return "." + name + ".tmp-"; }
+
+bool IsTemporaryOf(const std::string& name, std::string_view candidate) {
+  const std::string prefix = TemporaryPrefix(name);
+  if (candidate.size() != prefix.size() + kSuffixLength || candidate.substr(0, prefix.size()) != prefix) return false;
+  for (const char c : candidate.substr(prefix.size())) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+  }
+  return true;
+}
+
+// Removes the temporary files that saves killed before their rename left beside the target.
+void RemoveStaleTemporaries(int dirFd, const std::string& name) {
+  const int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listFd < 0) return;
+  DIR* dir = ::fdopendir(listFd);
+  if (dir == nullptr) {
+    ::close(listFd);
+    return;
+  }
+  std::vector<std::string> stale;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (IsTemporaryOf(name, entry->d_name)) stale.emplace_back(entry->d_name);
+  }
+  ::closedir(dir);
+  for (const std::string& file : stale) {
+    struct stat st {};
+    if (::fstatat(dirFd, file.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+      ::unlinkat(dirFd, file.c_str(), 0);
+  }
+}
+
 std::string RandomSuffix() {
   static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   static std::mt19937_64 generator{std::random_device{}()};
-  std::string suffix(6, '\0');
+  std::string suffix(kSuffixLength, '\0');
   for (char& c : suffix) c = kChars[generator() % (sizeof kChars - 1)];
   return suffix;
 }
@@ -232,7 +271,7 @@ std::string RandomSuffix() {
 int CreateTemporary(int dirFd, const std::string& name, mode_t mode, std::string& tempName) {
   constexpr int kAttempts = 100;
   for (int i = 0; i < kAttempts; ++i) {
-    tempName = "." + name + "." + RandomSuffix();
+    tempName = TemporaryPrefix(name) + RandomSuffix();
     if (const int fault = InjectedFault(FileOp::Open)) {
       if (fault == EINTR) continue;
       errno = fault;
@@ -295,7 +334,10 @@ TextReadResult ReadTextFile(const std::string& path) {
   TextReadResult result;
   FdCloser file(OpenOrCreateForReading(path));
   struct stat st {};
-  if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || S_ISDIR(st.st_mode)) {
+  // A directory holds no text, and a device may never end (/dev/zero) or wait for a person
+  // (a terminal): only files and pipes are read.
+  if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || S_ISDIR(st.st_mode) ||
+      S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
     result.status = TextReadStatus::OpenFailed;
     return result;
   }
@@ -386,6 +428,7 @@ bool SaveFile(const std::string& path, std::string_view data, bool encode) {
     return discard();
   }
   if (::renameat(dirFd.get(), tempName.c_str(), dirFd.get(), name.c_str()) != 0) return discard();
+  RemoveStaleTemporaries(dirFd.get(), name);
 
   // From here on the file holds the new text; a failed sync still reports false, because
   // the rename may not survive a crash.

@@ -24,7 +24,7 @@ std::string DecodeTextMode(std::string_view raw);   // CR LF -> LF, lone CR kept
 std::string EncodeTextMode(std::string_view text);  // LF -> CR LF
 
 // Opens the file for reading, creating it empty when it does not exist (mode 0666 & ~umask),
-// and returns its decoded text.
+// and returns its decoded text. A directory or a device is not read (OpenFailed).
 TextReadResult ReadTextFile(const std::string& path);
 
 // Replaces the file with `text` encoded in text mode, safely: a temporary file beside the
@@ -35,6 +35,7 @@ TextReadResult ReadTextFile(const std::string& path);
 // kept; an existing file's permissions (and, for root, its owner) are kept.
 // One exception: if only the final sync of the directory fails, the file already holds the
 // new text, but false is still returned, since the new text may not survive a crash.
+// A successful save also removes the temporary files of earlier saves that were killed.
 bool SaveTextFile(const std::string& path, std::string_view text);
 
 // Replaces the file with exactly `bytes`, as safely as SaveTextFile and with the same

@@ -1,6 +1,7 @@
 // The main window: its form, the list's columns and widths, clicks into the form, the count,
 // the tab order, and every way of ending the dialog.
 
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
 
 #include "DialogFixture.h"
@@ -117,6 +118,28 @@ TEST_F(MainWindowTest, TabVisitsTheMeasurementsInFormOrder) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   }
   EXPECT_EQ(visited, std::vector<int>(std::begin(order), std::end(order)));
+}
+
+TEST_F(MainWindowTest, TheListModelsKeepTheirContractThroughEveryChange) {
+  CGirthminderDlg& dlg = OpenMain();
+  // The testers check every signal and answer of the models and abort on a broken rule.
+  QAbstractItemModelTester tableTester(&List()->Model());
+  QAbstractItemModelTester headerTester(List()->Model().RowCounts());
+  AddEntry(kJanuary);
+  AddEntry(kFebruary);
+  ClickRow(1);
+  Type(IDC_WEIGHT, "80");
+  Click(IDC_UPDATE);
+  dlg.ReverseLogOrder();
+  dlg.m_listLog.SetRedraw(false);  // a batch, as loading makes one
+  for (int i = 0; i < 5; ++i) dlg.m_listLog.InsertItem(0, MeasurementEntry{"2007-01-0" + std::to_string(i + 1)});
+  dlg.m_listLog.DeleteItem(6);
+  dlg.m_listLog.SetRedraw(true);
+  ClickRow(0);
+  Click(IDC_REMOVE);
+  EXPECT_EQ(List()->Model().rowCount(), 5);
+  EXPECT_EQ(List()->Model().RowCounts()->rowCount(), 5);
+  EXPECT_EQ(List()->verticalHeader()->count(), 5);
 }
 
 TEST_F(MainWindowTest, TheListIsOneStopInTheTabOrder) {

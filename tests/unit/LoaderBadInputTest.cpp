@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "TempDir.h"
 #include "platform/files/TextFile.h"
 #include "storage/format/LogFormat.h"
 
@@ -27,24 +28,7 @@ namespace {
 using namespace std::string_literals;
 using Entries = std::vector<MeasurementEntry>;
 
-class TempDir {
- public:
-  TempDir() {
-    std::string name = "/tmp/girth-badinput-XXXXXX";
-    if (::mkdtemp(name.data()) == nullptr) std::abort();
-    path_ = name;
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
-
- private:
-  std::string path_;
-};
+using testing_support::TempDir;
 
 Entries Parse(std::string_view text) {
   Entries entries;

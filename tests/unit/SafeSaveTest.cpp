@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "TempDir.h"
 #include "platform/files/FileFaults.h"
 #include "platform/files/TextFile.h"
 
@@ -31,25 +32,7 @@ namespace {
 using platform::FileOp;
 using platform::SaveTextFile;
 
-class TempDir {
- public:
-  TempDir() {
-    std::string name = "/tmp/girth-save-XXXXXX";
-    if (::mkdtemp(name.data()) == nullptr) std::abort();
-    path_ = name;
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::string& path() const { return path_; }
-  std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
-
- private:
-  std::string path_;
-};
+using testing_support::TempDir;
 
 // Plain helpers without gtest assertions, so that a forked child can use them too.
 std::optional<std::string> ReadBytes(const std::string& path) {

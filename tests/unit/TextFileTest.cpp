@@ -14,6 +14,7 @@
 #include <thread>
 #include <utility>
 
+#include "TempDir.h"
 #include "platform/files/TextFile.h"
 
 namespace {
@@ -73,24 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
                                       "y\0z"sv,
                                       "Ctrl-Z and NUL are written as they are"}));
 
-class TempDir {
- public:
-  TempDir() {
-    std::string name = "/tmp/girth-text-XXXXXX";
-    if (::mkdtemp(name.data()) == nullptr) std::abort();
-    path_ = name;
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
-
- private:
-  std::string path_;
-};
+using testing_support::TempDir;
 
 void WriteBytes(const std::string& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -12,51 +12,15 @@
 # the save takes from there to its rename, a third more so that some kills fall after it.
 # The file must then equal the old or the new form of that round's log. Temporary files that
 # the kills leave behind are counted, and whether later starts remove them is reported.
-set -euo pipefail
-
-name="kill_during_save"
-die() { echo "FAIL [$name]: $*" >&2; exit 1; }
-note() { echo "[$name] $*"; }
-
-[[ $# -ge 1 ]] || die "usage: bash $0 PATH_TO_GIRTHMINDER"
-exe="$(realpath -e "$1" 2>/dev/null)" || die "no such executable: $1"
-for tool in Xvfb xdotool awk cmp python3; do
-  command -v "$tool" >/dev/null || die "$tool is missing (apt-get install xvfb xdotool python3)"
-done
+source "$(dirname "$0")/lib.sh" "$@"
+set -e
+command -v python3 >/dev/null || die "python3 is missing (apt-get install python3)"
+exe="$GIRTH_EXE" tmp="$E2E_TMP" work="$WORK"
 
 ENTRIES="${KILL_ENTRIES:-100000}"  # about 8 MB: a save of some tens of milliseconds
 BUDGET="${KILL_BUDGET:-75}"       # seconds for the rounds of kills
 WANTED=20                         # kills aimed at; at least 5 must land for the test to pass
 MAX_ROUNDS=30
-
-tmp="$(mktemp -d "${TMPDIR:-/tmp}/girth-kill.XXXXXX")"
-work="$tmp/work"
-mkdir -p "$work" "$tmp/home" "$tmp/runtime"
-chmod 700 "$tmp/runtime"
-export HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/runtime" QT_QPA_PLATFORM=xcb
-unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY XDG_CURRENT_DESKTOP QT_QPA_PLATFORMTHEME
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
-
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  [[ -n "$app_pid" ]] && kill -KILL "$app_pid" 2>/dev/null
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-
-# A private X server; -displayfd lets it choose a free display.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [[ -s "$tmp/display" ]] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || { cat "$tmp/xvfb.log" >&2; die "Xvfb did not start"; }
-  sleep 0.1
-done
-[[ -s "$tmp/display" ]] || die "Xvfb gave no display number"
-export DISPLAY=":$(head -n1 "$tmp/display")"
 
 # The program's exact form: header, then per entry seven "CR LF KEY=value" lines and a
 # closing CR LF. The LF form is the same text with the CRs taken out.
@@ -79,11 +43,11 @@ done
 cmp -s "$tmp/A.new" "$tmp/B.new" && die "the two logs are the same"
 note "logs of $ENTRIES entries: $(stat -c %s "$tmp/A.new") bytes in the program's form, $(stat -c %s "$tmp/A.old") with LF line ends"
 
-start_app() {  # start_app LOG: copies the LF form in, starts the program, waits for its window
+start_with_log() {  # start_with_log LOG: copies the LF form in, starts the program, waits for its window
   cp "$tmp/$1.old" "$work/diet.dat"
   (cd "$work" && exec "$exe") >>"$tmp/app.log" 2>&1 &
-  app_pid=$!
-  timeout 60 xdotool search --sync --onlyvisible --pid "$app_pid" --name '^Girthminder$' >/dev/null 2>&1 ||
+  APP_PID=$!
+  timeout 60 xdotool search --sync --onlyvisible --pid "$APP_PID" --name '^Girthminder$' >/dev/null 2>&1 ||
     { tail -n 20 "$tmp/app.log" >&2; die "the window did not appear"; }
 }
 
@@ -155,12 +119,12 @@ EOF
 # replaces diet.dat. The saved file must be exactly the program's form of the log, or old and
 # new could not be told apart below.
 calibrate() {  # calibrate LOG: prints "created writing" in seconds
-  start_app "$1"
+  start_with_log "$1"
   local inode result
   inode="$(stat -c %i "$work/diet.dat")"
-  result="$(python3 "$tmp/watch.py" calibrate "$app_pid" "$work")" || die "watching the save failed"
-  wait "$app_pid" || die "the program failed when asked to end (status $?)"
-  app_pid=""
+  result="$(python3 "$tmp/watch.py" calibrate "$APP_PID" "$work")" || die "watching the save failed"
+  wait "$APP_PID" || die "the program failed when asked to end (status $?)"
+  APP_PID=""
   cmp -s "$work/diet.dat" "$tmp/$1.new" || die "the save of log $1 did not give the program's form of it"
   [[ "$(stat -c %i "$work/diet.dat")" != "$inode" ]] || die "diet.dat was not replaced by the save"
   echo "$result"
@@ -182,16 +146,16 @@ while ((rounds < MAX_ROUNDS)); do
   awk -v u="$used" -v b="$BUDGET" 'BEGIN { exit !(u < b) }' || break
   log=$([[ $((rounds % 2)) -eq 0 ]] && echo A || echo B)
   rounds=$((rounds + 1))
-  start_app "$log"
-  read -r outcome delay < <(python3 "$tmp/watch.py" kill "$app_pid" "$work" "$span" "$RANDOM$rounds") ||
+  start_with_log "$log"
+  read -r outcome delay < <(python3 "$tmp/watch.py" kill "$APP_PID" "$work" "$span" "$RANDOM$rounds") ||
     die "watching the save failed"
   if [[ "$outcome" == killed ]]; then
     kills=$((kills + 1))
   else
     late=$((late + 1))  # it had ended already: the save was complete
   fi
-  wait "$app_pid" 2>/dev/null || true
-  app_pid=""
+  wait "$APP_PID" 2>/dev/null || true
+  APP_PID=""
 
   [[ -n "${KILL_DEBUG:-}" ]] && note "round $rounds: $outcome, ${delay} s after the temporary file appeared"
   checked=$((checked + 1))

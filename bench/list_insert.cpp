@@ -19,9 +19,8 @@ int main(int argc, char** argv) {
   if (count <= 0) bench::Fail("the number of entries must be positive");
 
   platform::InitApplicationForTests("girthminder");
-  platform::SetMessageBoxHook([](const platform::MessageBoxCall& call) -> int {
-    bench::Fail("unexpected message box: " + call.text);
-  });
+  platform::SetMessageBoxHook(
+      [](const platform::MessageBoxCall& call) -> int { bench::Fail("unexpected message box: " + call.text); });
 
   // The dialog reads and writes diet.dat in the current directory: use an empty one.
   char pattern[] = "/tmp/girthminder-bench-XXXXXX";
@@ -50,8 +49,9 @@ int main(int argc, char** argv) {
     if (list.GetItemCount() != count || list.GetItemText(0, kDate) != entries.back()[kDate] ||
         list.GetItemText(static_cast<int>(count - 1), kWaist) != entries.front()[kWaist])
       bench::Fail("the list does not hold the entries in insertion order");
-    std::printf("inserted %ld rows one at a time at the top, each followed by AutoSizeColumns: %.3f s (%.2f us a row)\n",
-                count, seconds, 1e6 * seconds / static_cast<double>(count));
+    std::printf(
+        "inserted %ld rows one at a time at the top, each followed by AutoSizeColumns: %.3f s (%.2f us a row)\n", count,
+        seconds, 1e6 * seconds / static_cast<double>(count));
 
     dlg.EndDialog(IDCANCEL);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

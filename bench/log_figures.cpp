@@ -194,9 +194,8 @@ int main(int argc, char** argv) {
   }
   if (g_options.rows < 0) Fail("--rows is needed: the number of entries in diet.dat");
 
-  platform::SetMessageBoxHook([](const platform::MessageBoxCall& call) -> int {
-    Fail("unexpected message box: " + call.text);
-  });
+  platform::SetMessageBoxHook(
+      [](const platform::MessageBoxCall& call) -> int { Fail("unexpected message box: " + call.text); });
   platform::SetShellOpenHook([](const std::string& target) { g_opened.push_back(target); });
   platform::SetModalHook(OnShown);
 

@@ -6,11 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define FUZZ_CHECK(condition, what)                                              \
-  do {                                                                           \
-    if (!(condition)) {                                                          \
-      std::fprintf(stderr, "check failed at %s:%d: %s\n  (%s)\n", __FILE__, \
-                   __LINE__, what, #condition);                                  \
-      std::abort();                                                              \
-    }                                                                            \
+#define FUZZ_CHECK(condition, what)                                                                      \
+  do {                                                                                                   \
+    if (!(condition)) {                                                                                  \
+      std::fprintf(stderr, "check failed at %s:%d: %s\n  (%s)\n", __FILE__, __LINE__, what, #condition); \
+      std::abort();                                                                                      \
+    }                                                                                                    \
   } while (false)

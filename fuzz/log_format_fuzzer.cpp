@@ -71,8 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string saved = Format(first);
   FUZZ_CHECK(first.empty() == saved.empty(), "an empty log is an empty file, and only then");
   if (!saved.empty()) {
-    FUZZ_CHECK(saved.starts_with(std::string(storage::kLogHeader) + "\r\n"),
-               "a saved log starts with its header line");
+    FUZZ_CHECK(saved.starts_with(std::string(storage::kLogHeader) + "\r\n"), "a saved log starts with its header line");
     FUZZ_CHECK(saved.ends_with("\r\n"), "a saved log ends with a line end");
   }
 

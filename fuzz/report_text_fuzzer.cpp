@@ -31,8 +31,7 @@ constexpr std::size_t kSizeCap = std::size_t{1} << 20;
 // Left to right, one character at a time: a match is replaced and skipped, so matches never
 // overlap and the inserted text is not searched again. Nothing when the result would pass
 // the cap.
-std::optional<std::string> ReferenceReplace(std::string_view text, std::string_view what,
-                                            std::string_view with) {
+std::optional<std::string> ReferenceReplace(std::string_view text, std::string_view what, std::string_view with) {
   if (what.empty()) return std::string(text);
   std::string out;
   std::size_t i = 0;
@@ -48,8 +47,7 @@ std::optional<std::string> ReferenceReplace(std::string_view text, std::string_v
   return out;
 }
 
-std::optional<std::string> ReferenceFill(std::string_view entryTemplate,
-                                         const MeasurementEntry& entry) {
+std::optional<std::string> ReferenceFill(std::string_view entryTemplate, const MeasurementEntry& entry) {
   static constexpr std::array<std::pair<std::string_view, Field>, kFieldCount> kOrder{{
       {"#WEIGHT#", kWeight},
       {"#ARM#", kArm},

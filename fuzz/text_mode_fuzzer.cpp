@@ -101,8 +101,7 @@ void CheckTranslation(std::string_view raw) {
   FUZZ_CHECK(text.find(kCtrlZ) == std::string::npos, "a Ctrl-Z came through");
   FUZZ_CHECK(text.size() <= beforeCtrlZ.size(), "decoding made the text longer");
   FUZZ_CHECK(Count(text, '\n') == Count(beforeCtrlZ, '\n'), "a line end was lost or added");
-  FUZZ_CHECK(text.size() + Count(text, '\n') >= beforeCtrlZ.size(),
-             "more was dropped than one CR per line end");
+  FUZZ_CHECK(text.size() + Count(text, '\n') >= beforeCtrlZ.size(), "more was dropped than one CR per line end");
 
   // Writing what was read and reading it again gives the same text: text mode loses nothing
   // but CRs that stood right before an LF.
@@ -138,16 +137,13 @@ void CheckFiles(std::string_view raw) {
     FUZZ_CHECK(::pipe2(fds, O_CLOEXEC) == 0, "cannot create a pipe");
     const std::size_t lead = kFirstPipeBuffer - 1 - (raw.empty() ? 0 : static_cast<unsigned char>(raw[0]) % 4);
     const std::string bytes = std::string(lead, 'x') + std::string(raw);
-    FUZZ_CHECK(::fcntl(fds[1], F_SETPIPE_SZ, static_cast<int>(bytes.size()) + 4096) >= 0,
-               "cannot enlarge the pipe");
+    FUZZ_CHECK(::fcntl(fds[1], F_SETPIPE_SZ, static_cast<int>(bytes.size()) + 4096) >= 0, "cannot enlarge the pipe");
     FUZZ_CHECK(WriteAllTo(fds[1], bytes), "cannot fill the pipe");
     ::close(fds[1]);
-    const platform::TextReadResult read =
-        platform::ReadTextFile("/proc/self/fd/" + std::to_string(fds[0]));
+    const platform::TextReadResult read = platform::ReadTextFile("/proc/self/fd/" + std::to_string(fds[0]));
     ::close(fds[0]);
     FUZZ_CHECK(read.status == platform::TextReadStatus::Ok, "reading a pipe failed");
-    FUZZ_CHECK(read.text == platform::DecodeTextMode(bytes),
-               "a pipe reads other than its decoded bytes");
+    FUZZ_CHECK(read.text == platform::DecodeTextMode(bytes), "a pipe reads other than its decoded bytes");
   }
 
   // The safe save writes the encoded text, which reads back as the text.

@@ -2,8 +2,7 @@
 
 #include "res/Resources.h"
 
-CDateSelectDlg::CDateSelectDlg(CDialog* pParent)
-    : CDialog(res::LoadDialog(IDD_DATE_SELECT), pParent), m_time(0) {}
+CDateSelectDlg::CDateSelectDlg(CDialog* pParent) : CDialog(res::LoadDialog(IDD_DATE_SELECT), pParent), m_time(0) {}
 
 CDateSelectDlg::~CDateSelectDlg() = default;
 

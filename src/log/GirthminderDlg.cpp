@@ -15,9 +15,9 @@ struct CommandEntry {
   void (CGirthminderDlg::*handler)();
 };
 constexpr CommandEntry kCommandMap[] = {
-    {IDC_MANUAL, &CGirthminderDlg::OnManual}, {IDC_CLEAR, &CGirthminderDlg::ClearForm},
+    {IDC_MANUAL, &CGirthminderDlg::OnManual},     {IDC_CLEAR, &CGirthminderDlg::ClearForm},
     {IDC_SELECT, &CGirthminderDlg::OnSelectDate}, {IDC_ADD, &CGirthminderDlg::OnAdd},
-    {IDC_UPDATE, &CGirthminderDlg::OnUpdate},   {IDC_REMOVE, &CGirthminderDlg::OnRemove},
+    {IDC_UPDATE, &CGirthminderDlg::OnUpdate},     {IDC_REMOVE, &CGirthminderDlg::OnRemove},
     {IDC_REPORT, &CGirthminderDlg::OnReport},
 };
 
@@ -116,13 +116,21 @@ void CGirthminderDlg::OnManual() {
 
 std::string* CGirthminderDlg::FormField(int field) {
   switch (field) {
-    case kDate: return &m_strDate;
-    case kWeight: return &m_strWeight;
-    case kChest: return &m_strChest;
-    case kNeck: return &m_strNeck;
-    case kArm: return &m_strArm;
-    case kLeg: return &m_strLeg;
-    case kWaist: return &m_strWaist;
-    default: return nullptr;
+    case kDate:
+      return &m_strDate;
+    case kWeight:
+      return &m_strWeight;
+    case kChest:
+      return &m_strChest;
+    case kNeck:
+      return &m_strNeck;
+    case kArm:
+      return &m_strArm;
+    case kLeg:
+      return &m_strLeg;
+    case kWaist:
+      return &m_strWaist;
+    default:
+      return nullptr;
   }
 }

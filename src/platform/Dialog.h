@@ -134,7 +134,10 @@ class CDialog {
 class CMonthCalCtrl {
  public:
   bool IsAttached() const { return m_window != nullptr; }
-  void Attach(platform::DialogWindow* window, int id) { m_window = window; m_id = id; }
+  void Attach(platform::DialogWindow* window, int id) {
+    m_window = window;
+    m_id = id;
+  }
   // The selected day; false when the calendar cannot tell.
   bool GetCurSel(int* year, int* month, int* day) const;
   bool SetCurSel(int year, int month, int day);

@@ -36,7 +36,7 @@ struct IconResource {
   int id;
   const char* const* images;  // paths of the pictures in the embedded resources, small to large
   int imageCount;
-  const char* scalable;       // path of the scalable picture, may be null
+  const char* scalable;  // path of the scalable picture, may be null
 };
 
 struct DialogTemplate {

@@ -14,7 +14,7 @@ UINT CMenu::GetMenuItemID(int position) const {
 
 std::string CMenu::GetMenuString(int position) const {
   return position >= 0 && position < GetMenuItemCount() ? m_items[static_cast<std::size_t>(position)].text
-                                                         : std::string{};
+                                                        : std::string{};
 }
 
 bool CMenu::IsSeparator(int position) const {

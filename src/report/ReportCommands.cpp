@@ -34,8 +34,8 @@ void CGirthminderDlg::BuildReport() {
   const std::string entryText = ReadTemplateFile(kEntryTemplateFile);
   const int rows = m_listLog.GetItemCount();
 
-  const std::string reportText =
-      report::BuildReportText(pageText, entryText, static_cast<std::size_t>(rows), [this](std::size_t row, MeasurementEntry& entry) {
+  const std::string reportText = report::BuildReportText(
+      pageText, entryText, static_cast<std::size_t>(rows), [this](std::size_t row, MeasurementEntry& entry) {
         for (int field = 0; field < kFieldCount; ++field)
           entry[field] = m_listLog.ItemTextView(static_cast<int>(row), field);
       });
@@ -45,6 +45,7 @@ void CGirthminderDlg::BuildReport() {
     UpdateData(false);
   }
 
-  if (!platform::SaveTextFile(kReportFile, reportText)) MessageBox("Could not write to report file", "Error Log", MB_OK);
+  if (!platform::SaveTextFile(kReportFile, reportText))
+    MessageBox("Could not write to report file", "Error Log", MB_OK);
   ShellOpen(kReportFile);
 }

@@ -33,9 +33,8 @@ constexpr ControlTemplate kMainDialogControls[] = {
     {IDC_REPORT, ControlKind::PushButton, "Report", 260, 70, 50, 14, kButtonStyle},
     {IDC_MANUAL, ControlKind::PushButton, "Help", 260, 147, 50, 14, kButtonStyle},
     {IDOK, ControlKind::DefPushButton, "Quit", 260, 5, 50, 14, kButtonStyle},
-    {-1, ControlKind::Static,
-     "Please consult your medical advisor before undertaking any diet or excersise program.", 7, 182, 306, 8,
-     kLabelStyle},
+    {-1, ControlKind::Static, "Please consult your medical advisor before undertaking any diet or excersise program.",
+     7, 182, 306, 8, kLabelStyle},
     {-1, ControlKind::Static, "Date:", 5, 8, 18, 8, kLabelStyle},
     {-1, ControlKind::Static, "Weight:", 5, 23, 26, 8, kLabelStyle},
     {-1, ControlKind::Static, "Chest:", 5, 37, 21, 8, kLabelStyle},
@@ -52,7 +51,8 @@ constexpr ControlTemplate kDateSelectControls[] = {
     {IDC_MONTHCALENDAR, ControlKind::MonthCalendar, nullptr, 7, 7, 134, 97, kStyleTabStop},
     {IDOK, ControlKind::DefPushButton, "Return", 142, 7, 37, 14, kButtonStyle},
 };
-constexpr DialogTemplate kDateSelectDialog{IDD_DATE_SELECT, "Date Selection", 186, 113, kDateSelectControls, false, true};
+constexpr DialogTemplate kDateSelectDialog{
+    IDD_DATE_SELECT, "Date Selection", 186, 113, kDateSelectControls, false, true};
 
 // The About box, 235 x 55 dialog units.
 constexpr ControlTemplate kAboutControls[] = {
@@ -66,10 +66,14 @@ constexpr DialogTemplate kAboutDialog{IDD_ABOUTBOX, "About Girthminder", 235, 55
 
 const DialogTemplate& LoadDialog(int id) {
   switch (id) {
-    case IDD_MAIN_DIALOG: return kMainDialog;
-    case IDD_DATE_SELECT: return kDateSelectDialog;
-    case IDD_ABOUTBOX: return kAboutDialog;
-    default: std::abort();  // a dialog id the program does not have is a programming error
+    case IDD_MAIN_DIALOG:
+      return kMainDialog;
+    case IDD_DATE_SELECT:
+      return kDateSelectDialog;
+    case IDD_ABOUTBOX:
+      return kAboutDialog;
+    default:
+      std::abort();  // a dialog id the program does not have is a programming error
   }
 }
 
@@ -87,9 +91,12 @@ void RemoveStringForTests(int id, bool removed) {
 std::string LoadString(int id) {
   if (g_removedStrings.count(id)) return {};
   switch (id) {
-    case IDS_ABOUTBOX: return "&About Girthminder...";
-    case IDP_SOCKETS_INIT_FAILED: return "Windows sockets initialization failed.";
-    default: return {};
+    case IDS_ABOUTBOX:
+      return "&About Girthminder...";
+    case IDP_SOCKETS_INIT_FAILED:
+      return "Windows sockets initialization failed.";
+    default:
+      return {};
   }
 }
 

@@ -54,9 +54,8 @@ void CGirthminderDlg::SaveLog() {
   bool saved = false;
   if (!m_logUnreadable) {
     const auto count = static_cast<std::size_t>(m_listLog.GetItemCount());
-    const std::string bytes = storage::FormatLog(count, [this](std::size_t row, int field) {
-      return m_listLog.ItemTextView(static_cast<int>(row), field);
-    });
+    const std::string bytes = storage::FormatLog(
+        count, [this](std::size_t row, int field) { return m_listLog.ItemTextView(static_cast<int>(row), field); });
     saved = platform::SaveFileBytes(kLogFileName, bytes);
   }
   if (!saved) MessageBox("Save to File", "Error Writing File", MB_OK);

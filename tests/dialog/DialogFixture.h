@@ -61,8 +61,8 @@ class DialogTest : public ::testing::Test {
   std::filesystem::path Dir() const { return m_dir; }
 
   std::vector<platform::MessageBoxCall> m_boxes;  // every box shown, in order
-  std::deque<int> m_answers;                       // answers for Yes/No boxes
-  std::vector<std::string> m_opened;               // what the shell was asked to open
+  std::deque<int> m_answers;                      // answers for Yes/No boxes
+  std::vector<std::string> m_opened;              // what the shell was asked to open
   std::time_t m_now = 0;
 
   std::unique_ptr<CGirthminderDlg> m_dialog;

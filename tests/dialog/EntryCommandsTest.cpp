@@ -9,7 +9,6 @@ using namespace testing_support;
 
 namespace {
 
-
 const MeasurementEntry kA = {"2006-01-31", "82.5", "104", "41", "35", "60", "96"};
 const MeasurementEntry kB = {"2006-02-07", "81.9", "103", "41", "35", "59", "95"};
 const MeasurementEntry kC = {"2006-02-14", "81.0", "102", "40", "34", "59", "94"};
@@ -75,10 +74,9 @@ TEST_F(EntryCommandsTest, NewEntriesGoOnTopWhateverTheirDateAndOnlyExactDatesAre
   AddEntry({"2006-2-7", "", "", "", "", "", ""});  // the same day written differently: no question
   AddEntry({"2006-02-07 ", "", "", "", "", "", ""});
   EXPECT_TRUE(m_boxes.empty());
-  EXPECT_EQ(AllRows(), (Rows{{"2006-02-07 ", "", "", "", "", "", ""},
-                             {"2006-2-7", "", "", "", "", "", ""},
-                             AsRow(kA),
-                             AsRow(kB)}));
+  EXPECT_EQ(
+      AllRows(),
+      (Rows{{"2006-02-07 ", "", "", "", "", "", ""}, {"2006-2-7", "", "", "", "", "", ""}, AsRow(kA), AsRow(kB)}));
   EXPECT_EQ(Text(IDC_COUNT), "4");
 }
 
@@ -181,10 +179,18 @@ TEST_P(DateSelectTest, TheSelectedDayBecomesTheFormsDate) {
     openedOn = calendar->selectedDate();
     if (c.year) calendar->setSelectedDate(QDate(c.year, c.month, c.day));
     switch (c.close) {
-      case DateClose::Return: QTest::mouseClick(dialog.Window()->Control(IDOK), Qt::LeftButton); break;
-      case DateClose::Enter: QTest::keyClick(dialog.Window(), Qt::Key_Return); break;
-      case DateClose::Escape: QTest::keyClick(dialog.Window(), Qt::Key_Escape); break;
-      case DateClose::CloseBox: dialog.Window()->close(); break;
+      case DateClose::Return:
+        QTest::mouseClick(dialog.Window()->Control(IDOK), Qt::LeftButton);
+        break;
+      case DateClose::Enter:
+        QTest::keyClick(dialog.Window(), Qt::Key_Return);
+        break;
+      case DateClose::Escape:
+        QTest::keyClick(dialog.Window(), Qt::Key_Escape);
+        break;
+      case DateClose::CloseBox:
+        dialog.Window()->close();
+        break;
     }
   });
   Click(IDC_SELECT);
@@ -196,14 +202,14 @@ TEST_P(DateSelectTest, TheSelectedDayBecomesTheFormsDate) {
 
 INSTANTIATE_TEST_SUITE_P(
     Days, DateSelectTest,
-    ::testing::Values(DateCase{0, 0, 0, DateClose::Return, "2026-12-11"},      // today on Return
-                      DateCase{0, 0, 0, DateClose::Escape, "2026-12-11"},      // and on Escape
-                      DateCase{2006, 3, 5, DateClose::Escape, "2006-03-05"},   // Escape keeps the pick
-                      DateCase{2006, 3, 5, DateClose::CloseBox, "2006-03-05"}, // so does the close box
-                      DateCase{2006, 10, 1, DateClose::Enter, "2006-10-01"},   // two-digit month
-                      DateCase{2006, 12, 31, DateClose::Return, "2006-12-31"}, // last day of a year
-                      DateCase{1900, 1, 1, DateClose::Return, "1900-01-01"},   // first day offered
-                      DateCase{2040, 2, 29, DateClose::Return, "2040-02-29"}));// past 2038
+    ::testing::Values(DateCase{0, 0, 0, DateClose::Return, "2026-12-11"},        // today on Return
+                      DateCase{0, 0, 0, DateClose::Escape, "2026-12-11"},        // and on Escape
+                      DateCase{2006, 3, 5, DateClose::Escape, "2006-03-05"},     // Escape keeps the pick
+                      DateCase{2006, 3, 5, DateClose::CloseBox, "2006-03-05"},   // so does the close box
+                      DateCase{2006, 10, 1, DateClose::Enter, "2006-10-01"},     // two-digit month
+                      DateCase{2006, 12, 31, DateClose::Return, "2006-12-31"},   // last day of a year
+                      DateCase{1900, 1, 1, DateClose::Return, "1900-01-01"},     // first day offered
+                      DateCase{2040, 2, 29, DateClose::Return, "2040-02-29"}));  // past 2038
 
 TEST_F(DateSelectTest, CalendarOffersOnlyDaysWithFourDigitYears) {
   OpenMain();

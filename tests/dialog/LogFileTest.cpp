@@ -84,9 +84,10 @@ INSTANTIATE_TEST_SUITE_P(
     Files, LoadTest,
     ::testing::Values(
         LoadCase{"header only", "CREATOR=GIRTHMINDER 1.0\r\n", {}},
-        LoadCase{"bare LF line ends",
-                 "CREATOR=GIRTHMINDER 1.0\nDATE=2006-01-31\nWEIGHT=82.5\nCHEST=104\nNECK=41\nARM=35\nLEG=60\nWAIST=96\n",
-                 {{"2006-01-31", "82.5", "104", "41", "35", "60", "96"}}},
+        LoadCase{
+            "bare LF line ends",
+            "CREATOR=GIRTHMINDER 1.0\nDATE=2006-01-31\nWEIGHT=82.5\nCHEST=104\nNECK=41\nARM=35\nLEG=60\nWAIST=96\n",
+            {{"2006-01-31", "82.5", "104", "41", "35", "60", "96"}}},
         LoadCase{"last line without line end is read",
                  "DATE=2006-01-31\r\nWEIGHT=82.5\r\nCHEST=104\r\nNECK=41\r\nARM=35\r\nLEG=60\r\nWAIST=96",
                  {{"2006-01-31", "82.5", "104", "41", "35", "60", "96"}}},
@@ -95,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "DATE=\r\nWEIGHT=1\r\n",
                  {{"2006-01-31", "82.0", "104", "", "", "", ""}, {"2006-01-31", "82.5", "104", "", "", "", ""}}},
         LoadCase{"0x1A ends the file",
-                 "DATE=2006-01-31\r\nWEIGHT=82.5\r\n\x1a" "DATE=2006-02-07\r\n",
+                 "DATE=2006-01-31\r\nWEIGHT=82.5\r\n\x1a"
+                 "DATE=2006-02-07\r\n",
                  {{"2006-01-31", "82.5", "", "", "", "", ""}}}));
 
 TEST_F(LogFileTest, RandomLogsSaveLoadAndSaveToTheSameBytes) {

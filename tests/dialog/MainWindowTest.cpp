@@ -158,18 +158,25 @@ TEST_F(MainWindowTest, TypedTextIsTakenExactlyAndBytesSurviveTheExchange) {
   dlg.UpdateData(true);
   EXPECT_EQ(dlg.m_strWeight, "  82,5 kg ");
   // Bytes that are not valid UTF-8 come back unchanged while the user has not edited them.
-  dlg.m_strNeck = std::string("4\xff\xfe" "1", 4);
+  dlg.m_strNeck = std::string(
+      "4\xff\xfe"
+      "1",
+      4);
   dlg.UpdateData(false);
   dlg.m_strNeck.clear();
   dlg.UpdateData(true);
-  EXPECT_EQ(dlg.m_strNeck, std::string("4\xff\xfe" "1", 4));
+  EXPECT_EQ(dlg.m_strNeck, std::string("4\xff\xfe"
+                                       "1",
+                                       4));
 }
 
 TEST_F(MainWindowTest, PastedLineBreaksNeverReachAValue) {
   CGirthminderDlg& dlg = OpenMain();
   QLineEdit* edit = Edit(IDC_CHEST);
   edit->setFocus();
-  edit->insert(QString::fromUtf8("103\r\nWAIST=1\x1a" "0"));
+  edit->insert(
+      QString::fromUtf8("103\r\nWAIST=1\x1a"
+                        "0"));
   dlg.UpdateData(true);
   EXPECT_EQ(dlg.m_strChest.find_first_of("\r\n\x1a"), std::string::npos) << dlg.m_strChest;
 }
@@ -197,14 +204,22 @@ TEST_P(EndingTest, EveryWayOfEndingPassesThroughOnDestroy) {
   QApplication::setActiveWindow(Window());
   AddEntry(kJanuary);
   switch (GetParam()) {
-    case Ending::Quit: Click(IDOK); break;
+    case Ending::Quit:
+      Click(IDOK);
+      break;
     case Ending::EnterInEdit:
       Edit(IDC_LEG)->setFocus();
       QTest::keyClick(Edit(IDC_LEG), Qt::Key_Return);
       break;
-    case Ending::Escape: QTest::keyClick(Edit(IDC_WEIGHT), Qt::Key_Escape); break;
-    case Ending::CloseBox: Window()->close(); break;
-    case Ending::CloseCommand: dlg->SendSysCommand(SC_CLOSE); break;
+    case Ending::Escape:
+      QTest::keyClick(Edit(IDC_WEIGHT), Qt::Key_Escape);
+      break;
+    case Ending::CloseBox:
+      Window()->close();
+      break;
+    case Ending::CloseCommand:
+      dlg->SendSysCommand(SC_CLOSE);
+      break;
   }
   EXPECT_FALSE(dlg->IsWindow());
   EXPECT_TRUE(dlg->destroyedWithControls);

@@ -13,10 +13,8 @@ namespace fs = std::filesystem;
 
 const MeasurementEntry kRows[] = {
     // added in this order, so the list shows them bottom to top
-    {"2006-01-03", "85.0", "106", "42", "36", "61", "99"},
-    {"2006-01-10", "84.2", "105", "42", "36", "61", "98"},
-    {"2006-01-17", "83.9", "105", "41", "35", "60", "97"},
-    {"2006-01-24", "83.1", "104", "41", "35", "60", "97"},
+    {"2006-01-03", "85.0", "106", "42", "36", "61", "99"}, {"2006-01-10", "84.2", "105", "42", "36", "61", "98"},
+    {"2006-01-17", "83.9", "105", "41", "35", "60", "97"}, {"2006-01-24", "83.1", "104", "41", "35", "60", "97"},
     {"2006-01-31", "82.5", "104", "41", "35", "60", "96"},
 };
 
@@ -82,8 +80,7 @@ TEST_F(ReportTest, TemplatesAreReadInTextModeAndValuesCopiedAsTheyAre) {
   OpenMain();
   AddEntry({"#WEIGHT# <b>", "a<b>&c #DATE#", "", "", "", "", ""});
   Click(IDC_REPORT);
-  EXPECT_EQ(ReadFileBytes("Report.htm"),
-            "<p>\r\na<b>&c #WEIGHT# <b>|#WEIGHT# <b>|#date#|#Weight#\r\r\n</p>");
+  EXPECT_EQ(ReadFileBytes("Report.htm"), "<p>\r\na<b>&c #WEIGHT# <b>|#WEIGHT# <b>|#date#|#Weight#\r\r\n</p>");
 }
 
 TEST_F(ReportTest, TemplatesThatCannotBeOpenedAreShownPageFirstAndCountAsEmpty) {

@@ -33,12 +33,18 @@ constexpr std::array kErrors = {ENOSPC, EIO, EFBIG};
 
 const char* Name(FileOp op) {
   switch (op) {
-    case FileOp::Open: return "Open";
-    case FileOp::Write: return "Write";
-    case FileOp::Sync: return "Sync";
-    case FileOp::Close: return "Close";
-    case FileOp::Rename: return "Rename";
-    case FileOp::SyncDir: return "SyncDir";
+    case FileOp::Open:
+      return "Open";
+    case FileOp::Write:
+      return "Write";
+    case FileOp::Sync:
+      return "Sync";
+    case FileOp::Close:
+      return "Close";
+    case FileOp::Rename:
+      return "Rename";
+    case FileOp::SyncDir:
+      return "SyncDir";
   }
   return "?";
 }
@@ -100,15 +106,13 @@ class SaveFaultsTest : public DialogTest {
   // Runs `act` once for every step, every call of that step and every errno, with that one
   // call failing; `check` judges each case. Returns how many cases were tried.
   static int ForEveryFault(const OpCounts& counts, const std::function<void()>& prepare,
-                           const std::function<void()>& act,
-                           const std::function<void(bool afterRename)>& check) {
+                           const std::function<void()>& act, const std::function<void(bool afterRename)>& check) {
     int cases = 0;
     for (const FileOp op : kAllOps) {
       for (int n = 1; n <= At(counts, op); ++n) {
         for (const int error : kErrors) {
-          SCOPED_TRACE(std::string(Name(op)) + " call " + std::to_string(n) + " of " +
-                       std::to_string(At(counts, op)) + " fails with " +
-                       std::strerror(error));
+          SCOPED_TRACE(std::string(Name(op)) + " call " + std::to_string(n) + " of " + std::to_string(At(counts, op)) +
+                       " fails with " + std::strerror(error));
           prepare();
           int seen = 0;
           platform::SetFileFaultHook([&, op, n, error](FileOp o) { return o == op && ++seen == n ? error : 0; });
@@ -161,17 +165,19 @@ TEST_F(SaveFaultsTest, AFailedSaveAtAnyStepKeepsTheOldLogAndSaysSoOnce) {
     ASSERT_GE(At(counts, FileOp::Write), scenario.minWrites);
     for (const FileOp op : kAllOps) ASSERT_GE(At(counts, op), 1) << Name(op);
 
-    total += ForEveryFault(counts, openAndAdd, [&] { CloseMain(); }, [&](bool afterRename) {
-      EXPECT_EQ(Boxes("Save to File", "Error Writing File"), 1);
-      EXPECT_EQ(m_boxes.size(), 1u);
-      const std::string bytes = ReadFileBytes("diet.dat");
-      if (afterRename) {
-        EXPECT_TRUE(bytes == newBytes) << "after the rename the new log is in place";
-      } else {
-        EXPECT_TRUE(bytes == oldBytes) << "the old log changed: " << bytes.size() << " bytes";
-      }
-      EXPECT_EQ(Listing(), std::set<std::string>{"diet.dat"}) << "a temporary file was left";
-    });
+    total += ForEveryFault(
+        counts, openAndAdd, [&] { CloseMain(); },
+        [&](bool afterRename) {
+          EXPECT_EQ(Boxes("Save to File", "Error Writing File"), 1);
+          EXPECT_EQ(m_boxes.size(), 1u);
+          const std::string bytes = ReadFileBytes("diet.dat");
+          if (afterRename) {
+            EXPECT_TRUE(bytes == newBytes) << "after the rename the new log is in place";
+          } else {
+            EXPECT_TRUE(bytes == oldBytes) << "the old log changed: " << bytes.size() << " bytes";
+          }
+          EXPECT_EQ(Listing(), std::set<std::string>{"diet.dat"}) << "a temporary file was left";
+        });
   }
   Tell("save fault cases", total);
 }
@@ -200,13 +206,15 @@ TEST_F(SaveFaultsTest, AFailedReportAtAnyStepKeepsTheEarlierReportAndSaysSoOnce)
             "</tr>\r\n</table>\r\n");
   for (const FileOp op : kAllOps) ASSERT_GE(At(counts, op), 1) << Name(op);
 
-  const int cases = ForEveryFault(counts, prepare, [&] { Click(IDC_REPORT); }, [&](bool afterRename) {
-    EXPECT_EQ(Boxes("Could not write to report file", "Error Log"), 1);
-    EXPECT_EQ(m_boxes.size(), 1u);
-    EXPECT_EQ(ReadFileBytes("Report.htm"), afterRename ? newReport : earlier);
-    EXPECT_EQ(m_opened, std::vector<std::string>{"Report.htm"}) << "the shell is asked all the same";
-    EXPECT_EQ(Listing(), files) << "a temporary file was left";
-  });
+  const int cases = ForEveryFault(
+      counts, prepare, [&] { Click(IDC_REPORT); },
+      [&](bool afterRename) {
+        EXPECT_EQ(Boxes("Could not write to report file", "Error Log"), 1);
+        EXPECT_EQ(m_boxes.size(), 1u);
+        EXPECT_EQ(ReadFileBytes("Report.htm"), afterRename ? newReport : earlier);
+        EXPECT_EQ(m_opened, std::vector<std::string>{"Report.htm"}) << "the shell is asked all the same";
+        EXPECT_EQ(Listing(), files) << "a temporary file was left";
+      });
   Tell("report fault cases", cases);
 }
 
@@ -222,7 +230,8 @@ TEST_F(SaveFaultsTest, ARealFileSizeLimitFailsTheSaveAndKeepsTheLog) {
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &oldLimit), 0);
   const rlim_t limit = 64;  // far below the new log's size
   if (oldLimit.rlim_max != RLIM_INFINITY && oldLimit.rlim_max < limit) GTEST_SKIP() << "hard limit too low";
-  struct sigaction ignore {}, oldAction{};
+  struct sigaction ignore {
+  }, oldAction{};
   ignore.sa_handler = SIG_IGN;
   ASSERT_EQ(sigaction(SIGXFSZ, &ignore, &oldAction), 0);
   rlimit small = oldLimit;
@@ -265,8 +274,7 @@ TEST_F(SaveFaultsTest, ARealFullDiskFailsTheSaveAndKeepsTheLog) {
     FILE* filler = std::fopen("filler", "wb");
     ASSERT_NE(filler, nullptr);
     const std::string block(4096, 'x');
-    while (std::fwrite(block.data(), 1, block.size(), filler) == block.size()) {
-    }
+    while (std::fwrite(block.data(), 1, block.size(), filler) == block.size()) {}
     std::fclose(filler);
   }
   OpenMain();

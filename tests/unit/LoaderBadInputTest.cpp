@@ -130,37 +130,53 @@ INSTANTIATE_TEST_SUITE_P(
                    for (unsigned line = 0; line < 64; ++line) junk += RandomJunk(16 * 1024, line) + "\r\n";
                    return kHeader + Record(kA) + "\r\n" + junk + Record(kB);
                  },
-                 [] { return Entries{kA, kB}; }},
+                 [] {
+                   return Entries{kA, kB};
+                 }},
         BadInput{"NulBytesAreOrdinaryBytesOfValuesAndLines",
                  [] {
                    return kHeader + "DATE=2006\0-01\r\nWEIGHT=\0\0\r\n"s + std::string(1000, '\0') +
                           "\r\nCHEST=1\0\r\n"s;
                  },
-                 [] { return Entries{{"2006\0-01"s, "\0\0"s, "1\0"s, "", "", "", ""}}; }},
+                 [] {
+                   return Entries{{"2006\0-01"s, "\0\0"s, "1\0"s, "", "", "", ""}};
+                 }},
         BadInput{"FiftyMegabyteLineWithoutKeyIsSkipped",
                  [] { return kHeader + Record(kA) + std::string(50u << 20, 'x') + "\r\n" + Record(kB); },
-                 [] { return Entries{kA, kB}; }},
+                 [] {
+                   return Entries{kA, kB};
+                 }},
         BadInput{"FiftyMegabyteFileOfOneLineWithoutLineEndIsOneDate",
                  [] { return "DATE=" + std::string(50u << 20, '7'); },
-                 [] { return Entries{{std::string(50u << 20, '7'), "", "", "", "", "", ""}}; }},
+                 [] {
+                   return Entries{{std::string(50u << 20, '7'), "", "", "", "", "", ""}};
+                 }},
         BadInput{"LoneCrsStayInValuesButTrailingOnesAreTrimmed",
                  [] { return "DATE=a\rb\r\nWEIGHT=1\r\r\nCHEST=\r5\r\n"s; },
-                 [] { return Entries{{"a\rb", "1", "\r5", "", "", "", ""}}; }},
-        BadInput{"CrOnlyLineEndsMakeOneLineAndOneDate",
-                 [] { return "DATE=A\rWEIGHT=1\rCHEST=2\r"s; },
-                 [] { return Entries{{"A\rWEIGHT=1\rCHEST=2", "", "", "", "", "", ""}}; }},
-        BadInput{"CtrlZBetweenRecordsEndsTheLog",
-                 [] { return kHeader + Record(kA) + "\r\n\x1A" + Record(kB); },
+                 [] {
+                   return Entries{{"a\rb", "1", "\r5", "", "", "", ""}};
+                 }},
+        BadInput{"CrOnlyLineEndsMakeOneLineAndOneDate", [] { return "DATE=A\rWEIGHT=1\rCHEST=2\r"s; },
+                 [] {
+                   return Entries{{"A\rWEIGHT=1\rCHEST=2", "", "", "", "", "", ""}};
+                 }},
+        BadInput{"CtrlZBetweenRecordsEndsTheLog", [] { return kHeader + Record(kA) + "\r\n\x1A" + Record(kB); },
                  [] { return Entries{kA}; }},
         BadInput{"CtrlZInsideAValueCutsItAndTheRestOfTheFile",
                  [] { return kHeader + "DATE=2006-01-31\r\nWEIGHT=82\x1A.5\r\nCHEST=104\r\n"; },
-                 [] { return Entries{{"2006-01-31", "82", "", "", "", "", ""}}; }},
-        BadInput{"ByteOrderMarkBeforeTheHeaderIsHarmless",
-                 [] { return "\xEF\xBB\xBF" + kHeader + Record(kA); },
+                 [] {
+                   return Entries{{"2006-01-31", "82", "", "", "", "", ""}};
+                 }},
+        BadInput{"ByteOrderMarkBeforeTheHeaderIsHarmless", [] { return "\xEF\xBB\xBF" + kHeader + Record(kA); },
                  [] { return Entries{kA}; }},
         BadInput{"ByteOrderMarkBeforeAFirstDateLineHidesThatDateAndItsValuesCarryOn",
-                 [] { return "\xEF\xBB\xBF" "DATE=A\r\nWEIGHT=1\r\n\r\nDATE=B\r\nCHEST=2\r\n"s; },
-                 [] { return Entries{{"B", "1", "2", "", "", "", ""}}; }},
+                 [] {
+                   return "\xEF\xBB\xBF"
+                          "DATE=A\r\nWEIGHT=1\r\n\r\nDATE=B\r\nCHEST=2\r\n"s;
+                 },
+                 [] {
+                   return Entries{{"B", "1", "2", "", "", "", ""}};
+                 }},
         BadInput{"MegabyteValuesAreKeptWhole",
                  [] {
                    return kHeader + Record({std::string(1u << 20, 'd'), std::string(1u << 20, 'w'), "c",
@@ -172,7 +188,9 @@ INSTANTIATE_TEST_SUITE_P(
                  }},
         BadInput{"HundredThousandBlankLinesAreSkipped",
                  [] { return kHeader + Record(kA) + Repeat("\r\n\n \t\r\n\v\f\r\n", 25'000) + Record(kB); },
-                 [] { return Entries{kA, kB}; }}),
+                 [] {
+                   return Entries{kA, kB};
+                 }}),
     [](const ::testing::TestParamInfo<BadInput>& info) { return std::string(info.param.name); });
 
 // Whatever bytes the file holds, loading neither crashes nor hangs, and every entry that loads
@@ -184,7 +202,7 @@ TEST(LoaderRandomBytesTest, AnyBytesLoadAndEveryLoadedEntrySurvivesASave) {
   // Mostly the pieces that matter to the format, so that records do form; Ctrl-Z comes only
   // from the random bytes, rarely enough that most files go on past it.
   const std::string pieces[] = {"DATE=", "\nDATE=", "WEIGHT=", "WAIST=", "CHEST=", "=", "\r",
-                                "\n",     "\r\n",     " ",       "\t",     "\0"s,    "7", "\xFF"};
+                                "\n",    "\r\n",    " ",       "\t",     "\0"s,    "7", "\xFF"};
   int withEntries = 0;
   for (int round = 0; round < 300; ++round) {
     std::string bytes;
@@ -196,7 +214,8 @@ TEST(LoaderRandomBytesTest, AnyBytesLoadAndEveryLoadedEntrySurvivesASave) {
         bytes += pieces[random() % std::size(pieces)];
       }
     }
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     const platform::TextReadResult file = platform::ReadTextFile(path);
     ASSERT_EQ(file.status, platform::TextReadStatus::Ok);
     const Entries loaded = Parse(file.text);

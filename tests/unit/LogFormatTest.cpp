@@ -16,9 +16,8 @@ namespace {
 using namespace std::string_view_literals;
 using Entries = std::vector<MeasurementEntry>;
 
-MeasurementEntry Entry(std::string date, std::string weight = "", std::string chest = "",
-                       std::string neck = "", std::string arm = "", std::string leg = "",
-                       std::string waist = "") {
+MeasurementEntry Entry(std::string date, std::string weight = "", std::string chest = "", std::string neck = "",
+                       std::string arm = "", std::string leg = "", std::string waist = "") {
   return {std::move(date), std::move(weight), std::move(chest), std::move(neck),
           std::move(arm),  std::move(leg),    std::move(waist)};
 }
@@ -105,41 +104,37 @@ TEST_P(ParseLogTest, LoadsKeyLinesIntoRecords) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ParseLogTest,
-    ::testing::Values(LoadCase{"empty file", "", {}},
-                      LoadCase{"header alone", "CREATOR=GIRTHMINDER 1.0\n", {}},
-                      LoadCase{"keys in other case or padded with blanks are ignored",
-                               "DATE=A\nWEIGHT=1\ndate=B\n DATE=C\nDATE =D\nweight=2\n WEIGHT=3\n",
-                               {Entry("A", "1")}},
-                      LoadCase{"every = after the first belongs to the value",
-                               "DATE=2006-01-31=x\nWEIGHT==1=\n",
-                               {Entry("2006-01-31=x", "=1=")}},
-                      LoadCase{"trailing white space goes, leading stays",
-                               "DATE=A \t\v\f\r\nWEIGHT=  82.5   \nCHEST=   \n",
-                               {Entry("A", "  82.5")}},
-                      LoadCase{"DATE alone commits and empties the date; later values carry on",
-                               "DATE=A\nWEIGHT=1\nDATE\nWEIGHT=2\nDATE=B\n",
-                               {Entry("A", "1"), Entry("B", "2")}},
-                      LoadCase{"a field a record lacks keeps the record before's value",
-                               "DATE=A\nCHEST=104\nNECK=41\n\nDATE=B\nNECK=40\n",
-                               {Entry("A", "", "104", "41"), Entry("B", "", "104", "40")}},
-                      LoadCase{"key lines before DATE overwrite the entry still staged",
-                               "DATE=A\nWEIGHT=1\nWEIGHT=2\nDATE=B\n",
-                               {Entry("A", "2"), Entry("B", "2")}},
-                      LoadCase{"an empty date is never committed, its values carry on",
-                               "DATE=\nWEIGHT=1\nDATE=B\nDATE=   \n",
-                               {Entry("B", "1")}},
-                      LoadCase{"equal dates both load, in file order",
-                               "DATE=A\nWEIGHT=1\nDATE=A\nWEIGHT=2\n",
-                               {Entry("A", "1"), Entry("A", "2")}},
-                      LoadCase{"a last line without LF is still read",
-                               "DATE=A\nWAIST=96",
-                               {Entry("A", "", "", "", "", "", "96")}},
-                      LoadCase{"a last DATE line without LF is still committed",
-                               "DATE=A\nDATE=B",
-                               {Entry("A"), Entry("B")}},
-                      LoadCase{"blank lines, keyless lines and unknown keys are skipped",
-                               "\n\n   \n=x\nfoo\nCREATOR=DATE\nDATE=A\nHEIGHT=2\n",
-                               {Entry("A")}}));
+    ::testing::Values(
+        LoadCase{"empty file", "", {}}, LoadCase{"header alone", "CREATOR=GIRTHMINDER 1.0\n", {}},
+        LoadCase{"keys in other case or padded with blanks are ignored",
+                 "DATE=A\nWEIGHT=1\ndate=B\n DATE=C\nDATE =D\nweight=2\n WEIGHT=3\n",
+                 {Entry("A", "1")}},
+        LoadCase{"every = after the first belongs to the value",
+                 "DATE=2006-01-31=x\nWEIGHT==1=\n",
+                 {Entry("2006-01-31=x", "=1=")}},
+        LoadCase{"trailing white space goes, leading stays",
+                 "DATE=A \t\v\f\r\nWEIGHT=  82.5   \nCHEST=   \n",
+                 {Entry("A", "  82.5")}},
+        LoadCase{"DATE alone commits and empties the date; later values carry on",
+                 "DATE=A\nWEIGHT=1\nDATE\nWEIGHT=2\nDATE=B\n",
+                 {Entry("A", "1"), Entry("B", "2")}},
+        LoadCase{"a field a record lacks keeps the record before's value",
+                 "DATE=A\nCHEST=104\nNECK=41\n\nDATE=B\nNECK=40\n",
+                 {Entry("A", "", "104", "41"), Entry("B", "", "104", "40")}},
+        LoadCase{"key lines before DATE overwrite the entry still staged",
+                 "DATE=A\nWEIGHT=1\nWEIGHT=2\nDATE=B\n",
+                 {Entry("A", "2"), Entry("B", "2")}},
+        LoadCase{"an empty date is never committed, its values carry on",
+                 "DATE=\nWEIGHT=1\nDATE=B\nDATE=   \n",
+                 {Entry("B", "1")}},
+        LoadCase{"equal dates both load, in file order",
+                 "DATE=A\nWEIGHT=1\nDATE=A\nWEIGHT=2\n",
+                 {Entry("A", "1"), Entry("A", "2")}},
+        LoadCase{"a last line without LF is still read", "DATE=A\nWAIST=96", {Entry("A", "", "", "", "", "", "96")}},
+        LoadCase{"a last DATE line without LF is still committed", "DATE=A\nDATE=B", {Entry("A"), Entry("B")}},
+        LoadCase{"blank lines, keyless lines and unknown keys are skipped",
+                 "\n\n   \n=x\nfoo\nCREATOR=DATE\nDATE=A\nHEIGHT=2\n",
+                 {Entry("A")}}));
 
 TEST(LogFormatTest, CrLfAndBareLfLoadAlike) {
   const std::string lf = "CREATOR=GIRTHMINDER 1.0\nDATE=A\nWEIGHT=1\n\nDATE=B\nWEIGHT=2\n";
@@ -161,8 +156,7 @@ TEST(LogFormatTest, RandomLogsRoundTripByteForByte) {
   const auto value = [&](bool nonEmpty) {
     std::string v;
     const std::uint32_t length = below(12);
-    for (std::uint32_t i = 0; i < length; ++i)
-      v += pool[below(static_cast<std::uint32_t>(pool.size()))];
+    for (std::uint32_t i = 0; i < length; ++i) v += pool[below(static_cast<std::uint32_t>(pool.size()))];
     while (!v.empty() && trailing.find(v.back()) != std::string_view::npos) v.pop_back();
     if (nonEmpty && v.empty()) v = "2006-01-01";
     return v;

@@ -53,28 +53,25 @@ TEST_P(ReportReplaceAll, MatchesCStringReplace) {
 
 INSTANTIATE_TEST_SUITE_P(
     ReportText, ReportReplaceAll,
-    testing::Values(
-        ReplaceCase{"a#DATE#b#DATE#c", "#DATE#", "X", "aXbXc", "every occurrence, not only the first"},
-        ReplaceCase{"#DATE#", "#DATE#", "2006-03-05", "2006-03-05", "match is the whole text"},
-        ReplaceCase{"#DATE##DATE#", "#DATE#", "X", "XX", "adjacent matches both replaced"},
-        ReplaceCase{"##DATE##", "#DATE#", "X", "#X#", "stray # around a match stay"},
-        ReplaceCase{"#DATE#DATE#", "#DATE#", "X", "XDATE#",
-                    "search resumes after the match: the shared # is not reused"},
-        ReplaceCase{"###", "##", "X", "X#", "overlapping candidates: leftmost wins, no overlap"},
-        ReplaceCase{"x#DATE#y", "#DATE#", "#DATE##DATE#", "x#DATE##DATE#y",
-                    "inserted text is not searched again: no growth"},
-        ReplaceCase{"#DATE#ATE#", "#DATE#", "#D", "#DATE#",
-                    "inserted text and what follows it are not searched as one"},
-        ReplaceCase{"a#LINKS#b", "#LINKS#", "", "ab", "empty replacement removes the placeholder"},
-        ReplaceCase{"#date# #Date# #DATE", "#DATE#", "X", "#date# #Date# #DATE",
-                    "case-sensitive and both # needed"},
-        ReplaceCase{"a#DATE#b", "", "X", "a#DATE#b", "empty pattern changes nothing"},
-        ReplaceCase{"", "#DATE#", "X", "", "empty text stays empty"},
-        ReplaceCase{std::string("a\0#DATE#\0b", 10), "#DATE#", "X", std::string("a\0X\0b", 5),
-                    "NUL bytes are ordinary bytes"}),
-    [](const testing::TestParamInfo<ReplaceCase>& info) {
-      return "Case" + std::to_string(info.index);
-    });
+    testing::Values(ReplaceCase{"a#DATE#b#DATE#c", "#DATE#", "X", "aXbXc", "every occurrence, not only the first"},
+                    ReplaceCase{"#DATE#", "#DATE#", "2006-03-05", "2006-03-05", "match is the whole text"},
+                    ReplaceCase{"#DATE##DATE#", "#DATE#", "X", "XX", "adjacent matches both replaced"},
+                    ReplaceCase{"##DATE##", "#DATE#", "X", "#X#", "stray # around a match stay"},
+                    ReplaceCase{"#DATE#DATE#", "#DATE#", "X", "XDATE#",
+                                "search resumes after the match: the shared # is not reused"},
+                    ReplaceCase{"###", "##", "X", "X#", "overlapping candidates: leftmost wins, no overlap"},
+                    ReplaceCase{"x#DATE#y", "#DATE#", "#DATE##DATE#", "x#DATE##DATE#y",
+                                "inserted text is not searched again: no growth"},
+                    ReplaceCase{"#DATE#ATE#", "#DATE#", "#D", "#DATE#",
+                                "inserted text and what follows it are not searched as one"},
+                    ReplaceCase{"a#LINKS#b", "#LINKS#", "", "ab", "empty replacement removes the placeholder"},
+                    ReplaceCase{"#date# #Date# #DATE", "#DATE#", "X", "#date# #Date# #DATE",
+                                "case-sensitive and both # needed"},
+                    ReplaceCase{"a#DATE#b", "", "X", "a#DATE#b", "empty pattern changes nothing"},
+                    ReplaceCase{"", "#DATE#", "X", "", "empty text stays empty"},
+                    ReplaceCase{std::string("a\0#DATE#\0b", 10), "#DATE#", "X", std::string("a\0X\0b", 5),
+                                "NUL bytes are ordinary bytes"}),
+    [](const testing::TestParamInfo<ReplaceCase>& info) { return "Case" + std::to_string(info.index); });
 
 TEST(ReportReplaceAll, ValueViewingIntoTheTextItself) {
   // The caller may pass a view into the very string being changed.
@@ -123,32 +120,29 @@ TEST_P(ReportEntryTemplate, FillsOneCopy) {
 
 INSTANTIATE_TEST_SUITE_P(
     ReportText, ReportEntryTemplate,
-    testing::Values(
-        EntryCase{"#DATE#|#WEIGHT#|#CHEST#|#NECK#|#ARM#|#LEG#|#WAIST#", SampleEntry(),
-                  "2006-03-05|82,5|104|39|33.5|58|96", "each placeholder gets its own field"},
-        EntryCase{"<td>#DATE#</td><td>#DATE#</td><td>#DATE#</td>", SampleEntry(),
-                  "<td>2006-03-05</td><td>2006-03-05</td><td>2006-03-05</td>",
-                  "a placeholder three times gets the value three times"},
-        EntryCase{"#date# #Weight# #wAIST#", SampleEntry(), "#date# #Weight# #wAIST#",
-                  "other letter case is not a placeholder"},
-        EntryCase{"<td>#WEIGHT#</td>", With(kWeight, "<b>&amp; 80 < 81 & more"),
-                  "<td><b>&amp; 80 < 81 & more</td>", "values are copied without HTML escaping"},
-        EntryCase{"<tr><td>plain</td></tr>\n", SampleEntry(), "<tr><td>plain</td></tr>\n",
-                  "no placeholder: copied unchanged"},
-        EntryCase{"", SampleEntry(), "", "empty template gives empty copy"},
-        EntryCase{"[#WEIGHT#]", With(kWeight, "w #DATE# w"), "[w 2006-03-05 w]",
-                  "Weight is replaced first, so its #DATE# is filled later"},
-        EntryCase{"[#DATE#]", With(kDate, "d #WEIGHT# d"), "[d #WEIGHT# d]",
-                  "Date is replaced last, so its #WEIGHT# stays literal"},
-        EntryCase{"[#WEIGHT#]", With(kWeight, "#WEIGHT##WEIGHT#"), "[#WEIGHT##WEIGHT#]",
-                  "a value holding its own placeholder is not expanded again"},
-        EntryCase{"<tr>#LINKS#</tr>", SampleEntry(), "<tr>#LINKS#</tr>",
-                  "#LINKS# is not an entry placeholder"},
-        EntryCase{"##DATE## #DATE#DATE#", SampleEntry(), "#2006-03-05# 2006-03-05DATE#",
-                  "overlapping patterns, left to right"}),
-    [](const testing::TestParamInfo<EntryCase>& info) {
-      return "Case" + std::to_string(info.index);
-    });
+    testing::Values(EntryCase{"#DATE#|#WEIGHT#|#CHEST#|#NECK#|#ARM#|#LEG#|#WAIST#", SampleEntry(),
+                              "2006-03-05|82,5|104|39|33.5|58|96", "each placeholder gets its own field"},
+                    EntryCase{"<td>#DATE#</td><td>#DATE#</td><td>#DATE#</td>", SampleEntry(),
+                              "<td>2006-03-05</td><td>2006-03-05</td><td>2006-03-05</td>",
+                              "a placeholder three times gets the value three times"},
+                    EntryCase{"#date# #Weight# #wAIST#", SampleEntry(), "#date# #Weight# #wAIST#",
+                              "other letter case is not a placeholder"},
+                    EntryCase{"<td>#WEIGHT#</td>", With(kWeight, "<b>&amp; 80 < 81 & more"),
+                              "<td><b>&amp; 80 < 81 & more</td>", "values are copied without HTML escaping"},
+                    EntryCase{"<tr><td>plain</td></tr>\n", SampleEntry(), "<tr><td>plain</td></tr>\n",
+                              "no placeholder: copied unchanged"},
+                    EntryCase{"", SampleEntry(), "", "empty template gives empty copy"},
+                    EntryCase{"[#WEIGHT#]", With(kWeight, "w #DATE# w"), "[w 2006-03-05 w]",
+                              "Weight is replaced first, so its #DATE# is filled later"},
+                    EntryCase{"[#DATE#]", With(kDate, "d #WEIGHT# d"), "[d #WEIGHT# d]",
+                              "Date is replaced last, so its #WEIGHT# stays literal"},
+                    EntryCase{"[#WEIGHT#]", With(kWeight, "#WEIGHT##WEIGHT#"), "[#WEIGHT##WEIGHT#]",
+                              "a value holding its own placeholder is not expanded again"},
+                    EntryCase{"<tr>#LINKS#</tr>", SampleEntry(), "<tr>#LINKS#</tr>",
+                              "#LINKS# is not an entry placeholder"},
+                    EntryCase{"##DATE## #DATE#DATE#", SampleEntry(), "#2006-03-05# 2006-03-05DATE#",
+                              "overlapping patterns, left to right"}),
+    [](const testing::TestParamInfo<EntryCase>& info) { return "Case" + std::to_string(info.index); });
 
 TEST(ReportEntryTemplate, LaterPlaceholdersSeeEarlierValues) {
   // Every ordered pair: a value holding another field's placeholder is filled exactly when
@@ -173,8 +167,7 @@ TEST(ReportEntryTemplate, LaterPlaceholdersSeeEarlierValues) {
       MeasurementEntry entry = base;
       entry[static_cast<std::size_t>(h.field)] = "(" + std::string(p.placeholder) + ")";
       const std::string expected =
-          "(" + (inner > holder ? base[static_cast<std::size_t>(p.field)] : std::string(p.placeholder)) +
-          ")";
+          "(" + (inner > holder ? base[static_cast<std::size_t>(p.field)] : std::string(p.placeholder)) + ")";
       EXPECT_EQ(report::FillEntryTemplate(h.placeholder, entry), expected)
           << h.placeholder << " holding " << p.placeholder;
     }
@@ -200,20 +193,16 @@ TEST_P(ReportPageTemplate, PutsTheEntriesIn) {
 
 INSTANTIATE_TEST_SUITE_P(
     ReportText, ReportPageTemplate,
-    testing::Values(
-        PageCase{"<table>#LINKS#</table>", "", "<table></table>",
-                 "no entries: #LINKS# is removed"},
-        PageCase{"<p>no place for entries</p>", "<tr>x</tr>", "<p>no place for entries</p>",
-                 "page without #LINKS# is unchanged"},
-        PageCase{"#LINKS#|#LINKS#", "<tr>a</tr><tr>b</tr>", "<tr>a</tr><tr>b</tr>|<tr>a</tr><tr>b</tr>",
-                 "#LINKS# twice gets all entries twice"},
-        PageCase{"#DATE# #WEIGHT# #LINKS#", "e", "#DATE# #WEIGHT# e",
-                 "entry placeholders in the page stay literal"},
-        PageCase{"#links# #Links#", "e", "#links# #Links#", "other letter case stays"},
-        PageCase{"[#LINKS#]", "a#LINKS#b", "[a#LINKS#b]", "joined entries are not searched again"}),
-    [](const testing::TestParamInfo<PageCase>& info) {
-      return "Case" + std::to_string(info.index);
-    });
+    testing::Values(PageCase{"<table>#LINKS#</table>", "", "<table></table>", "no entries: #LINKS# is removed"},
+                    PageCase{"<p>no place for entries</p>", "<tr>x</tr>", "<p>no place for entries</p>",
+                             "page without #LINKS# is unchanged"},
+                    PageCase{"#LINKS#|#LINKS#", "<tr>a</tr><tr>b</tr>", "<tr>a</tr><tr>b</tr>|<tr>a</tr><tr>b</tr>",
+                             "#LINKS# twice gets all entries twice"},
+                    PageCase{"#DATE# #WEIGHT# #LINKS#", "e", "#DATE# #WEIGHT# e",
+                             "entry placeholders in the page stay literal"},
+                    PageCase{"#links# #Links#", "e", "#links# #Links#", "other letter case stays"},
+                    PageCase{"[#LINKS#]", "a#LINKS#b", "[a#LINKS#b]", "joined entries are not searched again"}),
+    [](const testing::TestParamInfo<PageCase>& info) { return "Case" + std::to_string(info.index); });
 
 // ---------------------------------------------------------------------------------------------
 
@@ -224,8 +213,7 @@ TEST(ReportBuild, RowsInListOrderEachFromAFreshTemplate) {
   top[kWeight] = "81";
   bottom[kDate] = "2006-03-05";
   const std::string out =
-      BuildReport("<table>\n#LINKS#</table>\n", "<tr><td>#DATE#</td><td>#WEIGHT#</td></tr>\n",
-                  {top, bottom});
+      BuildReport("<table>\n#LINKS#</table>\n", "<tr><td>#DATE#</td><td>#WEIGHT#</td></tr>\n", {top, bottom});
   EXPECT_EQ(out,
             "<table>\n"
             "<tr><td>2006-03-12</td><td>81</td></tr>\n"
@@ -234,14 +222,12 @@ TEST(ReportBuild, RowsInListOrderEachFromAFreshTemplate) {
 }
 
 TEST(ReportBuild, LinksInTheEntryTemplateStaysLiteralInThePage) {
-  const std::string out = BuildReport("<body>#LINKS#</body>", "<p>#DATE# #LINKS#</p>",
-                                      {SampleEntry(), SampleEntry()});
+  const std::string out = BuildReport("<body>#LINKS#</body>", "<p>#DATE# #LINKS#</p>", {SampleEntry(), SampleEntry()});
   EXPECT_EQ(out, "<body><p>2006-03-05 #LINKS#</p><p>2006-03-05 #LINKS#</p></body>");
 }
 
 TEST(ReportBuild, NoRowsRemovesLinks) {
-  EXPECT_EQ(BuildReport("<h1>R</h1>#LINKS#<p>end</p>", "<tr>#DATE#</tr>", {}),
-            "<h1>R</h1><p>end</p>");
+  EXPECT_EQ(BuildReport("<h1>R</h1>#LINKS#<p>end</p>", "<tr>#DATE#</tr>", {}), "<h1>R</h1><p>end</p>");
 }
 
 }  // namespace
@@ -255,12 +241,13 @@ TEST(ReportBuild, OneStringReportEqualsThePageFilledWithTheJoinedEntries) {
       {"2006-02-14", "#DATE#", "102", "40", "34", "59", "94"},
   };
   const std::string entryTemplate = "<tr>#DATE#|#AR#WEIGHT#M#|#WAIST#</tr>\n";
-  for (const std::string page : {"", "no links", "#LINKS#", "a#LINKS#b", "#LINKS##LINKS#", "1#LINKS#2#LINKS#3#LINKS#4"}) {
+  for (const std::string page :
+       {"", "no links", "#LINKS#", "a#LINKS#b", "#LINKS##LINKS#", "1#LINKS#2#LINKS#3#LINKS#4"}) {
     for (std::size_t count = 0; count <= rows.size(); ++count) {
       std::string joined;
       for (std::size_t i = 0; i < count; ++i) joined += report::FillEntryTemplate(entryTemplate, rows[i]);
-      const std::string built = report::BuildReportText(page, entryTemplate, count,
-                                                        [&](std::size_t row, MeasurementEntry& out) { out = rows[row]; });
+      const std::string built = report::BuildReportText(
+          page, entryTemplate, count, [&](std::size_t row, MeasurementEntry& out) { out = rows[row]; });
       EXPECT_EQ(built, report::FillPageTemplate(page, joined)) << "page \"" << page << "\", " << count << " rows";
     }
   }

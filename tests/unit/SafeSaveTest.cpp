@@ -161,10 +161,7 @@ TEST_F(SafeSaveTest, ThroughSymbolicLinksUpdatesTheTargetAndKeepsTheLinks) {
        {{"diet.dat", "sub/link"}, {"sub/link", "real.dat"}},
        "sub/real.dat",
        true},
-      {"dangling link: its target is created",
-       {{"diet.dat", "sub/real.dat"}},
-       "sub/real.dat",
-       false},
+      {"dangling link: its target is created", {{"diet.dat", "sub/real.dat"}}, "sub/real.dat", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
@@ -185,8 +182,7 @@ TEST_F(SafeSaveTest, ThroughSymbolicLinksUpdatesTheTargetAndKeepsTheLinks) {
       EXPECT_TRUE(std::filesystem::is_symlink(dir / name)) << name << " is no longer a link";
     }
     for (const std::string& d : {dir.path(), dir / "sub"}) {
-      for (const auto& name : ListDir(d))
-        EXPECT_NE(name[0], '.') << "temporary file left: " << name;
+      for (const auto& name : ListDir(d)) EXPECT_NE(name[0], '.') << "temporary file left: " << name;
     }
   }
 }
@@ -241,8 +237,7 @@ TEST_F(SafeSaveTest, AnyFailedStepKeepsTheOldFileAndLeavesNoTemporary) {
   ASSERT_TRUE(SaveTextFile(dir_ / "count.dat", text));
   platform::SetFileFaultHook({});
   ASSERT_TRUE(std::filesystem::remove(dir_ / "count.dat"));
-  ASSERT_GE(calls[static_cast<std::size_t>(FileOp::Write)], 3)
-      << "the text should need several writes";
+  ASSERT_GE(calls[static_cast<std::size_t>(FileOp::Write)], 3) << "the text should need several writes";
   for (const FileOp op : kAllOps) ASSERT_GE(calls[static_cast<std::size_t>(op)], 1) << Name(op);
   // The directory is opened before the rename and synced after it.
   ASSERT_EQ(calls[static_cast<std::size_t>(FileOp::SyncDir)], 2);
@@ -251,8 +246,8 @@ TEST_F(SafeSaveTest, AnyFailedStepKeepsTheOldFileAndLeavesNoTemporary) {
     for (const FileOp op : kAllOps) {
       for (int n = 1; n <= calls[static_cast<std::size_t>(op)]; ++n) {
         for (const int error : {ENOSPC, EIO, EFBIG}) {
-          SCOPED_TRACE(std::string(existed ? "existing file, " : "no file yet, ") + Name(op) +
-                       " call " + std::to_string(n) + " fails with " + std::strerror(error));
+          SCOPED_TRACE(std::string(existed ? "existing file, " : "no file yet, ") + Name(op) + " call " +
+                       std::to_string(n) + " fails with " + std::strerror(error));
           std::filesystem::remove(path_);
           if (existed) {
             ASSERT_TRUE(WriteBytes(path_, oldBytes));
@@ -276,8 +271,7 @@ TEST_F(SafeSaveTest, AnyFailedStepKeepsTheOldFileAndLeavesNoTemporary) {
           } else {
             EXPECT_FALSE(bytes.has_value()) << "a file was created";
           }
-          const auto expected =
-              existed || afterRename ? std::set<std::string>{"diet.dat"} : std::set<std::string>{};
+          const auto expected = existed || afterRename ? std::set<std::string>{"diet.dat"} : std::set<std::string>{};
           EXPECT_EQ(ListDir(dir_.path()), expected) << Join(ListDir(dir_.path()));
         }
       }
@@ -300,8 +294,8 @@ TEST_F(SafeSaveTest, FileBytesAreSavedVerbatimAndAsSafely) {
 
 TEST_F(SafeSaveTest, TemporariesLeftByKilledSavesGoWithTheNextSave) {
   // What a save killed before its rename leaves, beside files that only look alike.
-  for (const char* name : {".diet.dat.tmp-Ab3xY9", ".diet.dat.tmp-000000", ".diet.dat.backup",
-                           ".diet.dat.tmp-toolong", ".other.dat.tmp-Ab3xY9"}) {
+  for (const char* name : {".diet.dat.tmp-Ab3xY9", ".diet.dat.tmp-000000", ".diet.dat.backup", ".diet.dat.tmp-toolong",
+                           ".other.dat.tmp-Ab3xY9"}) {
     std::ofstream(dir_ / name) << "x";
   }
   ASSERT_EQ(::mkdir((dir_ / ".diet.dat.tmp-dir123").c_str(), 0755), 0);
@@ -328,8 +322,7 @@ TEST_F(SafeSaveTest, InterruptedAndShortWritesAreResumed) {
          const bool retried = op == FileOp::Write || op == FileOp::Sync || op == FileOp::Open;
          return retried && n <= 2 ? EINTR : 0;
        }},
-      {"every write cut short to an odd length",
-       [](FileOp op, int) { return op == FileOp::Write ? -4093 : 0; }},
+      {"every write cut short to an odd length", [](FileOp op, int) { return op == FileOp::Write ? -4093 : 0; }},
       {"short and interrupted writes mixed",
        [](FileOp op, int n) { return op != FileOp::Write ? 0
                                      : n % 3 == 0        ? EINTR
@@ -339,8 +332,7 @@ TEST_F(SafeSaveTest, InterruptedAndShortWritesAreResumed) {
     SCOPED_TRACE(c.why);
     ASSERT_TRUE(WriteBytes(path_, "old\r\n"));
     std::array<int, kAllOps.size()> seen{};
-    platform::SetFileFaultHook(
-        [&](FileOp op) { return c.fault(op, ++seen[static_cast<std::size_t>(op)]); });
+    platform::SetFileFaultHook([&](FileOp op) { return c.fault(op, ++seen[static_cast<std::size_t>(op)]); });
     EXPECT_TRUE(SaveTextFile(path_, text));
     platform::SetFileFaultHook({});
     EXPECT_TRUE(ReadBytes(path_) == bytes);
@@ -392,8 +384,7 @@ UserRun RunAsOrdinaryUser(const TempDir& dir, std::string (*body)(const std::str
   }
   constexpr uid_t kNobody = 65534;
   if (::chown(dir.path().c_str(), kNobody, kNobody) != 0) {
-    return {"root",
-            std::string("SKIP: cannot give the test directory to nobody: ") + std::strerror(errno)};
+    return {"root", std::string("SKIP: cannot give the test directory to nobody: ") + std::strerror(errno)};
   }
   int fds[2];
   if (::pipe(fds) != 0) return {"root", "cannot create a pipe"};
@@ -427,8 +418,7 @@ UserRun RunAsOrdinaryUser(const TempDir& dir, std::string (*body)(const std::str
   }
   ::close(fds[0]);
   int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {}
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) outcome += " (the child process died)";
   return {"root, checked in a child dropped to uid 65534", outcome};
 }
@@ -436,8 +426,7 @@ UserRun RunAsOrdinaryUser(const TempDir& dir, std::string (*body)(const std::str
 void Report(const UserRun& run) {
   ::testing::Test::RecordProperty("ran_as", run.who);
   std::cout << "[   INFO   ] ran as " << run.who << "\n";
-  if (run.outcome.rfind("SKIP: ", 0) == 0)
-    GTEST_SKIP() << run.outcome.substr(6) << " (" << run.who << ")";
+  if (run.outcome.rfind("SKIP: ", 0) == 0) GTEST_SKIP() << run.outcome.substr(6) << " (" << run.who << ")";
   EXPECT_EQ(run.outcome, "") << "ran as " << run.who;
 }
 
@@ -467,8 +456,7 @@ std::string ReadOnlyTargetBody(const std::string& dir) {
   check(WriteBytes(other, "old\r\n") && ::chmod(other.c_str(), 0644) == 0, "setup of other.dat");
   check(SaveTextFile(other, "new\n"), "a writable file was not saved");
   check(ReadBytes(other) == "new\r\n", "other.dat holds the wrong bytes");
-  check(ListDir(dir) == std::set<std::string>{"diet.dat", "other.dat"},
-        "temporary file left: " + Join(ListDir(dir)));
+  check(ListDir(dir) == std::set<std::string>{"diet.dat", "other.dat"}, "temporary file left: " + Join(ListDir(dir)));
 
   // In a read-only directory no temporary file can be made: the file stays as it was.
   const std::string locked = dir + "/locked";
@@ -477,8 +465,7 @@ std::string ReadOnlyTargetBody(const std::string& dir) {
         "setup of locked/");
   check(!SaveTextFile(locked + "/diet.dat", "new\n"), "saved into a read-only directory");
   check(ReadBytes(locked + "/diet.dat") == "old\r\n", "the file in locked/ changed");
-  check(ListDir(locked) == std::set<std::string>{"diet.dat"},
-        "locked/ changed: " + Join(ListDir(locked)));
+  check(ListDir(locked) == std::set<std::string>{"diet.dat"}, "locked/ changed: " + Join(ListDir(locked)));
   ::chmod(locked.c_str(), 0755);  // so that the directory can be removed
   return failures;
 }
@@ -497,8 +484,7 @@ std::string UnreadableFileBody(const std::string& dir) {
 
   // Behind a directory we may not search, whether the file is there cannot be told.
   const std::string closed = dir + "/closed";
-  if (::mkdir(closed.c_str(), 0700) != 0 || !WriteBytes(closed + "/diet.dat", "x") ||
-      ::chmod(closed.c_str(), 0) != 0) {
+  if (::mkdir(closed.c_str(), 0700) != 0 || !WriteBytes(closed + "/diet.dat", "x") || ::chmod(closed.c_str(), 0) != 0) {
     return failures + "setup of closed/ failed";
   }
   if (!platform::FileExists(closed + "/diet.dat")) failures += "a hidden file was called missing; ";

@@ -39,22 +39,22 @@ TEST_P(DecodeTextModeTest, TranslatesLikeTextModeInput) {
   EXPECT_EQ(DecodeTextMode(GetParam().input), GetParam().expected) << GetParam().why;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DecodeTextModeTest,
-    ::testing::Values(TranslationCase{"", "", "nothing stays nothing"},
-                      TranslationCase{"a\nb\n", "a\nb\n", "bare LF line ends load as they are"},
-                      TranslationCase{"a\r\nb\r\n", "a\nb\n", "CR LF becomes LF"},
-                      TranslationCase{"a\rb\r", "a\rb\r", "a lone CR stays, at the end too"},
-                      TranslationCase{"a\r\r\nb", "a\r\nb", "only the CR right before the LF goes"},
-                      TranslationCase{"\r\n\r\n", "\n\n", "empty lines"},
-                      TranslationCase{"ab\x1A"
-                                      "cd\r\n",
-                                      "ab", "Ctrl-Z ends the text"},
-                      TranslationCase{"\x1A"
-                                      "abc",
-                                      "", "Ctrl-Z first leaves nothing"},
-                      TranslationCase{"a\r\x1A\n", "a\r", "a CR cut off by Ctrl-Z is a lone CR"},
-                      TranslationCase{"a\0b\r\n"sv, "a\0b\n"sv, "NUL is an ordinary byte"}));
+INSTANTIATE_TEST_SUITE_P(Cases, DecodeTextModeTest,
+                         ::testing::Values(TranslationCase{"", "", "nothing stays nothing"},
+                                           TranslationCase{"a\nb\n", "a\nb\n", "bare LF line ends load as they are"},
+                                           TranslationCase{"a\r\nb\r\n", "a\nb\n", "CR LF becomes LF"},
+                                           TranslationCase{"a\rb\r", "a\rb\r", "a lone CR stays, at the end too"},
+                                           TranslationCase{"a\r\r\nb", "a\r\nb",
+                                                           "only the CR right before the LF goes"},
+                                           TranslationCase{"\r\n\r\n", "\n\n", "empty lines"},
+                                           TranslationCase{"ab\x1A"
+                                                           "cd\r\n",
+                                                           "ab", "Ctrl-Z ends the text"},
+                                           TranslationCase{"\x1A"
+                                                           "abc",
+                                                           "", "Ctrl-Z first leaves nothing"},
+                                           TranslationCase{"a\r\x1A\n", "a\r", "a CR cut off by Ctrl-Z is a lone CR"},
+                                           TranslationCase{"a\0b\r\n"sv, "a\0b\n"sv, "NUL is an ordinary byte"}));
 
 class EncodeTextModeTest : public ::testing::TestWithParam<TranslationCase> {};
 
@@ -62,17 +62,17 @@ TEST_P(EncodeTextModeTest, TranslatesLikeTextModeOutput) {
   EXPECT_EQ(EncodeTextMode(GetParam().input), GetParam().expected) << GetParam().why;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, EncodeTextModeTest,
-    ::testing::Values(TranslationCase{"", "", "nothing stays nothing"},
-                      TranslationCase{"a\nb\n", "a\r\nb\r\n", "each LF gets a CR"},
-                      TranslationCase{"\n\n", "\r\n\r\n", "empty lines"},
-                      TranslationCase{"a\rb\r\n", "a\rb\r\r\n", "CRs already there are left alone"},
-                      TranslationCase{"x\x1A"
-                                      "y\0z"sv,
-                                      "x\x1A"
-                                      "y\0z"sv,
-                                      "Ctrl-Z and NUL are written as they are"}));
+INSTANTIATE_TEST_SUITE_P(Cases, EncodeTextModeTest,
+                         ::testing::Values(TranslationCase{"", "", "nothing stays nothing"},
+                                           TranslationCase{"a\nb\n", "a\r\nb\r\n", "each LF gets a CR"},
+                                           TranslationCase{"\n\n", "\r\n\r\n", "empty lines"},
+                                           TranslationCase{"a\rb\r\n", "a\rb\r\r\n",
+                                                           "CRs already there are left alone"},
+                                           TranslationCase{"x\x1A"
+                                                           "y\0z"sv,
+                                                           "x\x1A"
+                                                           "y\0z"sv,
+                                                           "Ctrl-Z and NUL are written as they are"}));
 
 using testing_support::TempDir;
 
@@ -116,8 +116,7 @@ TEST(ReadTextFileTest, ReadsLargeFileDecodedAndStopsAtCtrlZ) {
 
   const auto result = ReadTextFile(path);
   EXPECT_EQ(result.status, TextReadStatus::Ok);
-  EXPECT_TRUE(result.text == text)
-      << "read " << result.text.size() << " bytes, expected " << text.size();
+  EXPECT_TRUE(result.text == text) << "read " << result.text.size() << " bytes, expected " << text.size();
 }
 
 TEST(ReadTextFileTest, ReadsSourceOfUnknownSizeToItsEnd) {
@@ -148,8 +147,7 @@ TEST(ReadTextFileTest, ReadsSourceOfUnknownSizeToItsEnd) {
   writer.join();
 
   EXPECT_EQ(result.status, TextReadStatus::Ok);
-  EXPECT_TRUE(result.text == text)
-      << "read " << result.text.size() << " bytes, expected " << text.size();
+  EXPECT_TRUE(result.text == text) << "read " << result.text.size() << " bytes, expected " << text.size();
 }
 
 TEST(ReadTextFileTest, OpenFailuresAreToldApartAndCreateNothing) {

@@ -51,8 +51,7 @@ std::size_t DecodeInPlace(char* data, std::size_t size) {
   char* in = cr;
   while (in < end) {  // `in` points at a CR here
     if (in + 1 < end && in[1] == '\n') ++in;
-    auto* next =
-        static_cast<char*>(std::memchr(in + 1, '\r', static_cast<std::size_t>(end - in - 1)));
+    auto* next = static_cast<char*>(std::memchr(in + 1, '\r', static_cast<std::size_t>(end - in - 1)));
     if (next == nullptr) next = end;
     const auto len = static_cast<std::size_t>(next - in);
     std::memmove(out, in, len);
@@ -277,8 +276,7 @@ int CreateTemporary(int dirFd, const std::string& name, mode_t mode, std::string
       errno = fault;
       return -1;
     }
-    const int fd =
-        ::openat(dirFd, tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+    const int fd = ::openat(dirFd, tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
     if (fd >= 0) return fd;
     if (errno != EEXIST && errno != EINTR) return -1;
   }
@@ -312,8 +310,7 @@ void SetFileFaultHook(std::function<int(FileOp)> hook) { FaultHook() = std::move
 std::string DecodeTextMode(std::string_view raw) {
   if (raw.empty()) return {};
   const auto* ctrlZ = static_cast<const char*>(std::memchr(raw.data(), kCtrlZ, raw.size()));
-  std::string text(
-      raw.substr(0, ctrlZ != nullptr ? static_cast<std::size_t>(ctrlZ - raw.data()) : raw.size()));
+  std::string text(raw.substr(0, ctrlZ != nullptr ? static_cast<std::size_t>(ctrlZ - raw.data()) : raw.size()));
   text.resize(DecodeInPlace(text.data(), text.size()));
   return text;
 }
@@ -336,8 +333,8 @@ TextReadResult ReadTextFile(const std::string& path) {
   struct stat st {};
   // A directory holds no text, and a device may never end (/dev/zero) or wait for a person
   // (a terminal): only files and pipes are read.
-  if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || S_ISDIR(st.st_mode) ||
-      S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
+  if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || S_ISDIR(st.st_mode) || S_ISCHR(st.st_mode) ||
+      S_ISBLK(st.st_mode)) {
     result.status = TextReadStatus::OpenFailed;
     return result;
   }
@@ -359,8 +356,8 @@ TextReadResult ReadTextFile(const std::string& path) {
     }
     if (n == 0) break;
     // The text ends at the first Ctrl-Z; nothing after it is read.
-    const auto* ctrlZ = static_cast<const char*>(
-        std::memchr(buffer.data() + length, kCtrlZ, static_cast<std::size_t>(n)));
+    const auto* ctrlZ =
+        static_cast<const char*>(std::memchr(buffer.data() + length, kCtrlZ, static_cast<std::size_t>(n)));
     if (ctrlZ != nullptr) {
       length = static_cast<std::size_t>(ctrlZ - buffer.data());
       break;
@@ -379,8 +376,7 @@ bool SaveFile(const std::string& path, std::string_view data, bool encode) {
   if (!ResolveLinks(path, target)) return false;
 
   const auto slash = target.rfind('/');
-  const std::string dir =
-      slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
+  const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
   const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
   if (name.empty() || name == "." || name == "..") {
     errno = EISDIR;
@@ -441,13 +437,9 @@ bool SaveFile(const std::string& path, std::string_view data, bool encode) {
 
 }  // namespace
 
-bool SaveTextFile(const std::string& path, std::string_view text) {
-  return SaveFile(path, text, true);
-}
+bool SaveTextFile(const std::string& path, std::string_view text) { return SaveFile(path, text, true); }
 
-bool SaveFileBytes(const std::string& path, std::string_view bytes) {
-  return SaveFile(path, bytes, false);
-}
+bool SaveFileBytes(const std::string& path, std::string_view bytes) { return SaveFile(path, bytes, false); }
 
 bool FileExists(const std::string& path) {
   struct stat st {};

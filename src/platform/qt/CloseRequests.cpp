@@ -38,8 +38,7 @@ void RequestMainWindowClose() {
   // Dismiss whatever is open above the main window, innermost first, as Escape would.
   while (QWidget* modal = QApplication::activeModalWidget()) {
     if (modal == mainWindow) break;
-    if (auto* dialog = qobject_cast<QDialog*>(modal))
-      dialog->reject();
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
     modal->hide();
   }
   // The close command runs once the loops of the dismissed boxes have returned.
@@ -51,8 +50,7 @@ void InstallCloseRequests() {
   auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, qApp);
   QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
     char buffer[64];
-    while (read(g_signalPipe[0], buffer, sizeof buffer) > 0) {
-    }
+    while (read(g_signalPipe[0], buffer, sizeof buffer) > 0) {}
     RequestMainWindowClose();
   });
 
@@ -62,8 +60,9 @@ void InstallCloseRequests() {
   action.sa_flags = SA_RESTART;
   for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 
-  QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp,
-                   [](QSessionManager&) { RequestMainWindowClose(); }, Qt::DirectConnection);
+  QObject::connect(
+      qApp, &QGuiApplication::commitDataRequest, qApp, [](QSessionManager&) { RequestMainWindowClose(); },
+      Qt::DirectConnection);
 }
 
 }  // namespace platform

@@ -2,9 +2,9 @@
 
 #include <QCalendarWidget>
 #include <QEventLoop>
+#include <QPainter>
 #include <QTimer>
 #include <QWindow>
-#include <QPainter>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -42,8 +42,7 @@ void DDX_Text(CDataExchange* pDX, int id, int& value) {
   errno = 0;
   const long parsed = std::strtol(text.c_str(), &end, 10);
   while (end && (*end == ' ' || *end == '\t')) ++end;
-  if (text.empty() || end == text.c_str() || *end != '\0' || errno == ERANGE || parsed < INT_MIN ||
-      parsed > INT_MAX) {
+  if (text.empty() || end == text.c_str() || *end != '\0' || errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX) {
     pDX->m_pDlgWnd->MessageBox("Please enter an integer.", AfxGetAppTitle(), MB_OK | MB_ICONEXCLAMATION);
     edit->setFocus();
     pDX->m_bFailed = true;
@@ -77,7 +76,8 @@ void DDX_MonthCalCtrl(CDataExchange* pDX, int id, CTime& value) {
     if (day.isValid()) value = CTime(day.year(), day.month(), day.day(), 0, 0, 0, -1);
   } else {
     std::tm local{};
-    if (value.GetLocalTm(&local)) calendar->setSelectedDate(QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
+    if (value.GetLocalTm(&local))
+      calendar->setSelectedDate(QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
   }
 }
 

@@ -3,13 +3,13 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
-#include <QContextMenuEvent>
 #include <QMenu>
+#include <QPushButton>
 #include <QShortcut>
 #include <algorithm>
 
@@ -161,7 +161,8 @@ void DialogWindow::BuildControls() {
     if (control.kind == ControlKind::Static) geometry.setWidth(std::max(geometry.width(), widget->sizeHint().width()));
     widget->setGeometry(geometry);
     // Only the dialog's own background (and its labels) offers the window menu.
-    if (control.kind != ControlKind::Static && control.kind != ControlKind::IconStatic && control.kind != ControlKind::Edit)
+    if (control.kind != ControlKind::Static && control.kind != ControlKind::IconStatic &&
+        control.kind != ControlKind::Edit)
       widget->setContextMenuPolicy(Qt::PreventContextMenu);
     const bool tabStop = (control.style & kStyleTabStop) != 0;
     widget->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::NoFocus);

@@ -51,8 +51,8 @@ void CListCtrl::SetSelectionMark(int row) {
 bool CListCtrl::SetItemState(int row, bool selected) {
   if (!m_view || row < 0 || row >= GetItemCount()) return false;
   const QModelIndex index = m_view->Model().index(row, 0);
-  m_view->selectionModel()->select(index, (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
-                                              QItemSelectionModel::Rows);
+  m_view->selectionModel()->select(
+      index, (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) | QItemSelectionModel::Rows);
   return true;
 }
 
@@ -95,9 +95,7 @@ void CListCtrl::SetExtendedStyle(unsigned style) {
   m_view->SetFullRowSelect((style & LVS_EX_FULLROWSELECT) != 0);
 }
 
-unsigned CListCtrl::GetExtendedStyle() const {
-  return m_view ? m_view->property("extendedStyle").toUInt() : 0;
-}
+unsigned CListCtrl::GetExtendedStyle() const { return m_view ? m_view->property("extendedStyle").toUInt() : 0; }
 
 void CListCtrl::SetRedraw(bool redraw) {
   if (m_view) m_view->SetRedraw(redraw);

@@ -53,9 +53,7 @@ void RowCountModel::EndReset(int rows) {
 ListModel::ListModel(QObject* parent, RowStore::Measure measure)
     : QAbstractTableModel(parent), m_store(0, std::move(measure)), m_rowCounts(new RowCountModel(this)) {}
 
-int ListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : m_store.Count();
-}
+int ListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_store.Count(); }
 
 int ListModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
@@ -161,8 +159,7 @@ void ListModel::Resume() {
 }
 
 ListView::ListView(QWidget* parent)
-    : QTableView(parent),
-      m_model(new ListModel(this, [this](std::string_view text) { return MeasureText(text); })) {
+    : QTableView(parent), m_model(new ListModel(this, [this](std::string_view text) { return MeasureText(text); })) {
   // Cell widths are sums of character advances; without kerning that is exactly what is drawn.
   QFont unkerned = font();
   unkerned.setKerning(false);

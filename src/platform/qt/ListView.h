@@ -130,7 +130,7 @@ class ListView : public QTableView {
   ListModel* m_model;
   int m_mark = -1;
   bool m_redraw = true;
-  int m_asciiWidths[128] = {};  // advance of each printable ASCII character in the list's font
+  int m_asciiWidths[128] = {};              // advance of each printable ASCII character in the list's font
   mutable std::vector<int> m_headingHints;  // per column, -1 while not measured
   mutable int m_headerHeight = -1;
   mutable int m_minimumWidth = -1;

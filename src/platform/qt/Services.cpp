@@ -26,11 +26,16 @@ std::function<void(int, int, const void*)> g_drawIconHook;
 
 QMessageBox::Icon IconOf(UINT type) {
   switch (type & MB_ICONMASK) {
-    case MB_ICONHAND: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONEXCLAMATION: return QMessageBox::Warning;
-    case MB_ICONASTERISK: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case MB_ICONHAND:
+      return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+      return QMessageBox::Question;
+    case MB_ICONEXCLAMATION:
+      return QMessageBox::Warning;
+    case MB_ICONASTERISK:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
   }
 }
 
@@ -89,8 +94,9 @@ void ShellOpen(const std::string& target) {
     return;
   }
   const QString text = QString::fromUtf8(target.data(), static_cast<qsizetype>(target.size()));
-  const QUrl url = text.contains(QLatin1String("://")) ? QUrl(text)
-                                                      : QUrl::fromLocalFile(QFileInfo(QDir::current(), text).absoluteFilePath());
+  const QUrl url = text.contains(QLatin1String("://"))
+                       ? QUrl(text)
+                       : QUrl::fromLocalFile(QFileInfo(QDir::current(), text).absoluteFilePath());
   QDesktopServices::openUrl(url);
 }
 
@@ -110,6 +116,4 @@ int AfxMessageBox(const std::string& text, UINT type, UINT) {
   return platform::ShowMessageBox({text, AfxGetAppTitle(), type, true}, owner);
 }
 
-CTime CTime::GetCurrentTime() {
-  return CTime(platform::g_clockHook ? platform::g_clockHook() : std::time(nullptr));
-}
+CTime CTime::GetCurrentTime() { return CTime(platform::g_clockHook ? platform::g_clockHook() : std::time(nullptr)); }

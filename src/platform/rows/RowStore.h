@@ -75,7 +75,7 @@ class RowStore {
 
   int m_columns;
   Measure m_measure;
-  std::vector<PackedRow> m_rows;                   // the bottom row first
+  std::vector<PackedRow> m_rows;      // the bottom row first
   std::vector<WidthCounts> m_widths;  // per column
   // Scratch space for building one row, kept to spare an allocation per change.
   std::vector<std::string_view> m_texts;

@@ -51,8 +51,7 @@ void ParseLog(std::string_view text, const std::function<void(const MeasurementE
 
     const std::size_t eq = line.find('=');
     const std::string_view key = line.substr(0, eq);
-    const std::string_view value =
-        eq == std::string_view::npos ? std::string_view{} : line.substr(eq + 1);
+    const std::string_view value = eq == std::string_view::npos ? std::string_view{} : line.substr(eq + 1);
 
     const int field = FieldOfKey(key);
     if (field < 0) continue;
@@ -62,8 +61,7 @@ void ParseLog(std::string_view text, const std::function<void(const MeasurementE
   if (!staged[kDate].empty()) commit(staged);
 }
 
-std::string FormatLog(std::size_t count,
-                      const std::function<std::string_view(std::size_t, int)>& cell) {
+std::string FormatLog(std::size_t count, const std::function<std::string_view(std::size_t, int)>& cell) {
   if (count == 0) return {};
 
   // Header, then per entry seven lines of "CR LF KEY=value" and a closing CR LF.

@@ -41,6 +41,9 @@ export HOME="$E2E_TMP/home" XDG_RUNTIME_DIR="$E2E_TMP/runtime" QT_QPA_PLATFORM=x
 unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID \
   DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME
 export LANG="${LANG:-C.UTF-8}"
+# No session bus, and none started behind our back: where dbus-x11 is installed, a program
+# without a bus address autolaunches a bus daemon that outlives it (and keeps strace waiting).
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_TMP/no-session-bus"
 
 XVFB_PID=""
 APP_PID=""

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# packages: cmake dpkg-dev desktop-file-utils appstream xvfb xauth x11-utils
+# packages: cmake dpkg-dev desktop-file-utils appstream lintian man-db xvfb xdotool imagemagick
 #
 # Checks what Girthminder installs: the files of `cmake --install`, the desktop entry and the
-# AppStream metadata, the Debian package made by `cpack -G DEB`, and that the installed program
-# starts, creates an empty diet.dat in its working folder and ends on SIGTERM.
+# AppStream metadata, the manual page, the Debian package made by `cpack -G DEB` (lintian-clean,
+# installed with dpkg into a scratch root), the menu's launcher, and that the installed program
+# started as the menu starts it works in the user's data folder with the sample templates.
 #
 # Usage: check_install.sh BUILD_DIR
 #   BUILD_DIR is a configured Release build in which the girthminder target has been built.
@@ -43,7 +44,8 @@ check() {  # check DESCRIPTION COMMAND...: runs the command, output shown only o
 build="$(cd "$1" 2>/dev/null && pwd)" || fatal "no build directory: $1"
 [ -f "$build/CMakeCache.txt" ] || fatal "$build is not a configured CMake build directory"
 [ -x "$build/src/girthminder" ] || fatal "the girthminder target is not built in $build"
-for tool in cmake cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli xvfb-run xauth xwininfo; do
+for tool in cmake cpack dpkg-deb dpkg-shlibdeps dpkg-parsechangelog desktop-file-validate appstreamcli \
+  lintian man lexgrog Xvfb xdotool import; do
   command -v "$tool" >/dev/null || fatal "$tool is missing; install the packages listed at the top of $0"
 done
 
@@ -75,7 +77,9 @@ check_tree() {
   local metainfo="$root/share/metainfo/$APP_ID.metainfo.xml"
   local icons="$root/share/icons/hicolor"
 
-  check "$label: bin/girthminder is an executable file" test -f "$root/bin/girthminder" -a -x "$root/bin/girthminder"
+  for file in girthminder girthminder-desktop; do
+    check "$label: bin/$file is an executable file" test -f "$root/bin/$file" -a -x "$root/bin/$file"
+  done
   for size in 16 32 48 128; do
     check "$label: ${size}x${size} icon" png_is "$icons/${size}x${size}/apps/$APP_ID.png" "${size}x${size}"
   done
@@ -85,14 +89,21 @@ check_tree() {
   done
   check "$label: share/girthminder/manual.htm is the manual" cmp "$SOURCE_DIR/docs/manual.htm" "$root/share/girthminder/manual.htm"
   check "$label: licence in share/doc/girthminder/copyright" cmp "$SOURCE_DIR/LICENSE" "$root/share/doc/girthminder/copyright"
+  check "$label: share/man/man1/girthminder.1.gz is the manual page" \
+    cmp "$SOURCE_DIR/packaging/girthminder.1" <(gzip -dc "$root/share/man/man1/girthminder.1.gz")
+  check "$label: the launcher's manual page is girthminder(1)" \
+    test "$(readlink "$root/share/man/man1/girthminder-desktop.1.gz")" = girthminder.1.gz
+  check "$label: share/doc/girthminder/changelog.gz is the changelog" \
+    cmp "$SOURCE_DIR/packaging/changelog" <(gzip -dc "$root/share/doc/girthminder/changelog.gz")
 
   if [ -f "$desktop" ]; then
     check "$label: desktop-file-validate $APP_ID.desktop" desktop-file-validate "$desktop"
-    # The menu entry must start the installed program and show an installed icon.
+    # The menu entry must start the installed launcher and show an installed icon.
     local exec icon
     exec="$(desktop_value "$desktop" Exec)"
     icon="$(desktop_value "$desktop" Icon)"
-    check "$label: desktop entry Exec ($exec) names bin/girthminder" test "$exec" = girthminder -a -x "$root/bin/$exec"
+    check "$label: desktop entry Exec ($exec) names bin/girthminder-desktop" \
+      test "$exec" = girthminder-desktop -a -x "$root/bin/$exec"
     check "$label: desktop entry Icon ($icon) is installed in every size" \
       test -n "$icon" -a -f "$icons/16x16/apps/$icon.png" -a -f "$icons/32x32/apps/$icon.png" \
       -a -f "$icons/48x48/apps/$icon.png" -a -f "$icons/128x128/apps/$icon.png" -a -f "$icons/scalable/apps/$icon.svg"
@@ -106,79 +117,6 @@ check_tree() {
     check "$label: metainfo launches $APP_ID.desktop" grep -q "<launchable type=\"desktop-id\">$APP_ID.desktop</launchable>" "$metainfo"
   else
     fail "$label: no metainfo $metainfo"
-  fi
-}
-
-# Starts the program in an empty folder under a virtual X server, checks that it shows its
-# window and has created an empty diet.dat, then sends SIGTERM and checks that it ends.
-check_start() {
-  local label="$1" binary="$2"
-  local work="$scratch/start-$label" runtime="$scratch/runtime-$label"
-  mkdir -p "$work/data" "$work/home" "$runtime" && chmod 700 "$runtime"
-
-  # Everything that must happen while the X server is up runs inside xvfb-run; the findings are
-  # left as files in $work and judged afterwards.
-  cat >"$work/run.sh" <<'EOF'
-cd "$WORK/data" || exit 1
-"$BINARY" >"$WORK/program.log" 2>&1 &
-pid=$!
-for _ in $(seq 1 40); do                                  # up to 4 s for the window to appear
-  sleep 0.1
-  kill -0 "$pid" 2>/dev/null || break
-  xwininfo -root -tree 2>/dev/null | grep -q '"Girthminder"' && break
-done
-sleep 2
-xwininfo -root -tree >"$WORK/windows.txt" 2>&1
-if kill -0 "$pid" 2>/dev/null; then echo running >"$WORK/state"; else echo exited >"$WORK/state"; fi
-ls -A >"$WORK/files-at-start.txt"
-[ -f diet.dat ] && stat -c %s diet.dat >"$WORK/size-at-start.txt"
-kill -TERM "$pid" 2>/dev/null
-for _ in $(seq 1 50); do                                  # up to 5 s to end
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-  echo hung >"$WORK/end"
-  kill -KILL "$pid"
-fi
-wait "$pid"
-echo $? >"$WORK/exit-code"
-ls -A >"$WORK/files-at-end.txt"
-EOF
-  env -i PATH="$PATH" HOME="$work/home" XDG_RUNTIME_DIR="$runtime" LANG=C.UTF-8 LC_ALL=C.UTF-8 \
-    QT_QPA_PLATFORM=xcb WORK="$work" BINARY="$binary" \
-    timeout 60 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/run.sh" >"$work/xvfb.log" 2>&1
-  local status=$?
-  if [ $status -ne 0 ] || [ ! -f "$work/exit-code" ]; then
-    fail "$label: could not run the program under xvfb-run (exit $status)"
-    sed 's/^/    /' "$work/xvfb.log" "$work/program.log" >&2 2>/dev/null
-    return
-  fi
-
-  local state exit_code
-  state="$(cat "$work/state")"
-  exit_code="$(cat "$work/exit-code")"
-  if [ "$state" = running ]; then pass; else
-    fail "$label: the program ended by itself within 2 s of starting (exit code $exit_code)"
-    sed 's/^/    /' "$work/program.log" >&2
-  fi
-  check "$label: the program shows its window \"Girthminder\"" grep -q '"Girthminder"' "$work/windows.txt"
-  if [ "$(cat "$work/size-at-start.txt" 2>/dev/null)" = 0 ]; then pass; else
-    fail "$label: no empty diet.dat in the working folder after start-up (found: $(tr '\n' ' ' <"$work/files-at-start.txt"))"
-  fi
-  if [ -f "$work/end" ]; then
-    fail "$label: the program did not end within 5 s of SIGTERM"
-  else
-    # Ending cleanly (and saving) or being ended by the signal itself (128 + 15) are both accepted.
-    case "$exit_code" in
-      0 | 143) pass ;;
-      *) fail "$label: the program ended with exit code $exit_code after SIGTERM"
-         sed 's/^/    /' "$work/program.log" >&2 ;;
-    esac
-  fi
-  # An empty log is saved as an empty file; nothing else is left in the working folder.
-  if [ "$(cat "$work/files-at-end.txt")" = diet.dat ] && [ ! -s "$work/data/diet.dat" ]; then pass; else
-    fail "$label: after the program ended the working folder holds \"$(tr '\n' ' ' <"$work/files-at-end.txt")\" (expected only an empty diet.dat)"
   fi
 }
 
@@ -212,14 +150,58 @@ done
 # Every dependency must be satisfiable here: apt resolves them without installing anything.
 check "deb: apt can resolve the dependencies" apt-get install --simulate --no-install-recommends "$deb"
 
+# lintian: no error and no warning.
+if lint="$(lintian --fail-on error,warning "$deb" 2>&1)" && ! grep -Eq '^[EW]: ' <<<"$lint"; then pass; else
+  fail "lintian finds errors or warnings in $(basename "$deb")"
+  printf '%s\n' "$lint" | sed 's/^/    /' >&2
+fi
+
+# The changelog's newest entry is this version, and the manual page renders without a warning
+# and names both commands for whatis and apropos.
+changelog="$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/doc/girthminder/changelog.gz | gzip -dc)"
+check "deb: the changelog's newest version is the package's ($(field Version))" \
+  test "$(dpkg-parsechangelog -l - -S Version <<<"$changelog")" = "$(field Version)"
+check "deb: the changelog names the package" test "$(dpkg-parsechangelog -l - -S Source <<<"$changelog")" = girthminder
+
+# Installed with dpkg into a scratch root with its own package database: the real unpacking,
+# without touching the system. The dependencies were checked with apt above.
 root="$scratch/root"
-dpkg -x "$deb" "$root" || fatal "dpkg -x $deb failed"
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/var/lib/dpkg/triggers" &&
+  touch "$root/var/lib/dpkg/status" "$root/var/lib/dpkg/available" || fatal "cannot make a scratch root"
+dpkg_root() {
+  PATH="$PATH:/usr/sbin:/sbin" dpkg --root="$root" --log="$scratch/dpkg.log" --force-not-root "$@"
+}
+dpkg_root --force-depends -i "$deb" >"$scratch/dpkg-install.log" 2>&1 ||
+  { sed 's/^/    /' "$scratch/dpkg-install.log" >&2; fatal "dpkg -i $deb into $root failed"; }
+check "deb: dpkg records girthminder as installed" \
+  grep -q '^Status: install ok installed' <(dpkg_root -s girthminder 2>&1)
 check "deb: files are installed under /usr" test -d "$root/usr/bin" -a ! -e "$root/usr/local"
 check_tree deb "$root/usr"
 check "deb: appstreamcli validate-tree" appstreamcli validate-tree --no-net "$root"
 
-# 3. The installed program starts.
-check_start deb "$root/usr/bin/girthminder"
+man_page="$root/usr/share/man/man1/girthminder.1.gz"
+check "deb: man girthminder renders without warnings" \
+  test -z "$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 "$man_page" 2>&1 >/dev/null)"
+whatis="$(lexgrog "$man_page" 2>&1)"
+for name in girthminder girthminder-desktop; do
+  check "deb: whatis knows $name (lexgrog: $whatis)" grep -q ": \"$name - " <<<"$whatis"
+done
+rendered="$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$man_page" 2>/dev/null)"
+for word in diet.dat ReportOutter.htm ReportInner.htm Report.htm backup XDG_DATA_HOME/girthminder rescue; do
+  check "deb: the manual page speaks of $word" grep -qF "$word" <<<"$rendered"
+done
+
+# 3. The menu's launcher, and the installed program started as the menu starts it.
+check "launcher: where it runs the program, the first start's templates, nothing replaced" \
+  bash "$SOURCE_DIR/tests/packaging/check_launcher.sh" "$root/usr"
+exec_command="$(desktop_value "$root/usr/share/applications/$APP_ID.desktop" Exec)"
+check "menu: started by Exec=$exec_command with an empty home, Report gives the sample report" \
+  env PATH="$root/usr/bin:$PATH" bash -c 'exec bash "$1" "$(command -v "$2")" "$3"' _ \
+  "$SOURCE_DIR/tests/packaging/menu_start.sh" "${exec_command%% *}" "$root/usr/share/girthminder/templates"
+
+# 4. Removing the package takes every file it installed.
+dpkg_root -P girthminder >"$scratch/dpkg-purge.log" 2>&1 || fail "dpkg -P girthminder failed: $(cat "$scratch/dpkg-purge.log")"
+check "deb: nothing is left under /usr after dpkg -P" test -z "$(find "$root/usr" ! -type d 2>/dev/null)"
 
 echo "packaging: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

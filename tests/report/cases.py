@@ -114,7 +114,7 @@ case("stone and pounds", "st alone and \"st lb\" read as one weight",
 case("hand-edited date", "issue 3: \"09/02/2026\" sorted first and became the start",
      weekly("2026-01-05", ["88.0", "87.5", "87.0", "86.5", "86.0"]) +
      [("09/02/2026", "85.5", "104", "40", "35", "60", "98")], {
-         "overview": contains("6 entries, 2026-01-05 to 2026-02-02", "1 entry with other dates"),
+         "overview": contains("6 entries, 2026-01-05 to 2026-02-02", "1 of them with a date in another form"),
          "summary.weight.first": "88.0 kg",
          "summary.weight.firstDate": "2026-01-05",
          "summary.weight.latest": "86.0 kg",

@@ -29,7 +29,6 @@ sys.path.insert(0, HERE)
 
 import cases  # noqa: E402
 import headless  # noqa: E402
-import script_hash  # noqa: E402
 
 REPO = os.path.dirname(os.path.dirname(HERE))
 KEYS = ("DATE", "WEIGHT", "CHEST", "NECK", "ARM", "LEG", "WAIST")
@@ -169,11 +168,16 @@ def check_page(browser, report, case=None):
 
 
 def run_cases(args):
-    problem = subprocess.run([sys.executable, os.path.join(HERE, "script_hash.py"),
-                              os.path.join(args.templates, "ReportOutter.htm")], capture_output=True, text=True)
-    if problem.returncode != 0:
-        print("FAIL: " + problem.stdout.strip())
-        return 1
+    page = os.path.join(args.templates, "ReportOutter.htm")
+    with open(page, encoding="utf-8", errors="replace") as f:
+        has_policy = "script-src 'sha256-" in f.read()
+    if has_policy:
+        # A stale checksum keeps the script from running: say so plainly before any case.
+        problem = subprocess.run([sys.executable, os.path.join(HERE, "script_hash.py"), page],
+                                 capture_output=True, text=True)
+        if problem.returncode != 0:
+            print("FAIL: " + problem.stdout.strip())
+            return 1
     work = args.keep or tempfile.mkdtemp(prefix="girth-report.")
     passed = failed = 0
     try:

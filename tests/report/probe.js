@@ -40,6 +40,7 @@
   for (const row of document.querySelectorAll('#summary tbody tr')) {
     const cells = row.cells;
     const value = (cell) => (cell.querySelector('.v') ? text(cell.querySelector('.v')) : text(cell));
+    if (cells.length < 7) continue;
     result.summary[row.getAttribute('data-m')] = {
       first: value(cells[1]),
       firstDate: text(cells[1].querySelector('.sub')),
@@ -54,11 +55,12 @@
   }
 
   const note = document.getElementById('unread-note');
+  const attr = (node, name) => (node ? node.getAttribute(name) : null);
   result.note = {
     shown: shown(note),
-    values: Number(note.getAttribute('data-unread-values')),
-    dates: Number(note.getAttribute('data-unread-dates')),
-    measures: note.getAttribute('data-measures'),
+    values: note ? Number(attr(note, 'data-unread-values')) : null,
+    dates: note ? Number(attr(note, 'data-unread-dates')) : null,
+    measures: attr(note, 'data-measures'),
     text: text(note),
   };
 
@@ -85,7 +87,7 @@
   // The table as a reader finds it: in date order, a few months open.
   const section = document.getElementById('log-section');
   const dateView = document.getElementById('date-view');
-  result.order = section.getAttribute('data-order');
+  result.order = attr(section, 'data-order');
   result.dateOrder = visibleDates(dateView, 40);
   result.groups = dateView ? [...dateView.querySelectorAll('tr.month-head')].map((r) => text(r.querySelector('button'))) : [];
   result.openGroups = dateView ? dateView.querySelectorAll('tbody.month.open').length : 0;

@@ -73,9 +73,12 @@ def generated_entries(count):
         yield ((epoch + datetime.timedelta(days=day + i)).isoformat(), text) + girths
 
 
-def make_report(program, templates, directory, entries):
+def make_report(program, templates, directory, entries=None):
+    """Report.htm made by the real program in `directory`, from `entries` or, without them,
+    from the diet.dat that is there."""
     os.makedirs(directory, exist_ok=True)
-    write_log(os.path.join(directory, "diet.dat"), entries)
+    if entries is not None:
+        write_log(os.path.join(directory, "diet.dat"), entries)
     for name in ("ReportOutter.htm", "ReportInner.htm"):
         shutil.copy(os.path.join(templates, name), directory)
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")

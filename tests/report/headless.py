@@ -170,6 +170,7 @@ class Browser:
 
     def print_pdf(self, path):
         """Chromium's print to PDF with the page's own print styles, A4."""
+        self.page_call("Emulation.setEmulatedMedia", media="")
         data = self.page_call("Page.printToPDF", timeout=120, printBackground=True, paperWidth=8.27,
                               paperHeight=11.69, preferCSSPageSize=True)["data"]
         with open(path, "wb") as f:

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 #include "platform/Win32Types.h"
@@ -21,6 +22,22 @@ Qt::Alignment AlignmentOf(int format) {
                                                              : Qt::AlignLeft;
   return horizontal | Qt::AlignVCenter;
 }
+
+// The list has no always-show-selection style: its selection shows only while it has the
+// focus. The rows stay selected; they are only drawn as if not.
+class FocusedSelectionDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (option->widget && !option->widget->hasFocus()) option->state &= ~QStyle::State_Selected;
+  }
+};
+
+// The buttons the list reacts to: the left one selects and clicks, the right one selects.
+bool SelectingButton(Qt::MouseButton button) { return button == Qt::LeftButton || button == Qt::RightButton; }
 
 }  // namespace
 
@@ -167,6 +184,7 @@ ListView::ListView(QWidget* parent)
   UpdateCharWidths();
 
   setModel(m_model);
+  setItemDelegate(new FocusedSelectionDelegate(this));
   verticalHeader()->setModel(m_model->RowCounts());
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -351,15 +369,21 @@ void ListView::SetFullRowSelect(bool on) {
 }
 
 void ListView::mousePressEvent(QMouseEvent* event) {
+  if (!SelectingButton(event->button())) return;
   const QModelIndex index = indexAt(event->position().toPoint());
-  if (index.isValid() && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)) {
+  if (index.isValid()) {
     // Shift extends the selection from the mark, so the mark stays where the selection began.
     if (!(event->modifiers() & Qt::ShiftModifier) || m_mark < 0) m_mark = index.row();
   }
   QTableView::mousePressEvent(event);
 }
 
+void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (SelectingButton(event->button())) QTableView::mouseDoubleClickEvent(event);
+}
+
 void ListView::mouseReleaseEvent(QMouseEvent* event) {
+  if (!SelectingButton(event->button())) return;
   QTableView::mouseReleaseEvent(event);
   if (event->button() == Qt::LeftButton && onClick) onClick();
 }
@@ -370,6 +394,16 @@ void ListView::keyPressEvent(QKeyEvent* event) {
   const int after = currentIndex().row();
   if (after >= 0 && after != before && !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)))
     m_mark = after;
+}
+
+void ListView::focusInEvent(QFocusEvent* event) {
+  QTableView::focusInEvent(event);
+  viewport()->update();  // the selection shows again
+}
+
+void ListView::focusOutEvent(QFocusEvent* event) {
+  QTableView::focusOutEvent(event);
+  viewport()->update();
 }
 
 void ListView::changeEvent(QEvent* event) {

@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyle>
-#include <QStyledItemDelegate>
 #include <algorithm>
 
 #include "platform/Win32Types.h"
@@ -22,19 +21,6 @@ Qt::Alignment AlignmentOf(int format) {
                                                              : Qt::AlignLeft;
   return horizontal | Qt::AlignVCenter;
 }
-
-// The list has no always-show-selection style: its selection shows only while it has the
-// focus. The rows stay selected; they are only drawn as if not.
-class FocusedSelectionDelegate : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-
- protected:
-  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-    QStyledItemDelegate::initStyleOption(option, index);
-    if (option->widget && !option->widget->hasFocus()) option->state &= ~QStyle::State_Selected;
-  }
-};
 
 // The buttons the list reacts to: the left one selects and clicks, the right one selects.
 bool SelectingButton(Qt::MouseButton button) { return button == Qt::LeftButton || button == Qt::RightButton; }
@@ -184,7 +170,6 @@ ListView::ListView(QWidget* parent)
   UpdateCharWidths();
 
   setModel(m_model);
-  setItemDelegate(new FocusedSelectionDelegate(this));
   verticalHeader()->setModel(m_model->RowCounts());
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -394,6 +379,17 @@ void ListView::keyPressEvent(QKeyEvent* event) {
   const int after = currentIndex().row();
   if (after >= 0 && after != before && !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)))
     m_mark = after;
+}
+
+void ListView::initViewItemOption(QStyleOptionViewItem* option) const {
+  QTableView::initViewItemOption(option);
+  // The list has no always-show-selection style: its selection shows only while it has the
+  // focus. The rows stay selected; without the focus they are drawn in the normal colours.
+  if (hasFocus()) return;
+  for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    option->palette.setBrush(group, QPalette::Highlight, option->palette.brush(group, QPalette::Base));
+    option->palette.setBrush(group, QPalette::HighlightedText, option->palette.brush(group, QPalette::Text));
+  }
 }
 
 void ListView::focusInEvent(QFocusEvent* event) {

@@ -1,8 +1,10 @@
 #include "platform/qt/MessageBoxWindow.h"
 
 #include <QAbstractButton>
+#include <QGridLayout>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QSpacerItem>
 #include <algorithm>
 
 #include "platform/Win32Types.h"
@@ -61,11 +63,16 @@ int MessageBoxWindow::Run() {
 }
 
 void MessageBoxWindow::showEvent(QShowEvent* event) {
-  QMessageBox::showEvent(event);  // the box fits itself to its text and buttons, and is centred
-  const int width = WidthForCaption(this, windowTitle());
-  if (width <= this->width()) return;
-  setFixedSize(width, height());
-  adjustPosition(parentWidget());  // centred again at its new width
+  // The box sizes itself to its layout whenever it likes (when shown, on style changes): room
+  // for the whole caption is made in the layout itself, so that every such sizing keeps it.
+  auto* grid = qobject_cast<QGridLayout*>(layout());
+  if (grid && (!m_captionRoom || grid->indexOf(m_captionRoom) < 0)) {
+    const QMargins margins = grid->contentsMargins();
+    const int room = WidthForCaption(this, windowTitle()) - margins.left() - margins.right();
+    m_captionRoom = new QSpacerItem(std::max(room, 0), 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    grid->addItem(m_captionRoom, grid->rowCount(), 0, 1, grid->columnCount());
+  }
+  QMessageBox::showEvent(event);  // fits the box to its layout and centres it on the owner
 }
 
 }  // namespace platform

@@ -7,6 +7,8 @@
 
 #include <QMessageBox>
 
+class QSpacerItem;
+
 #include "platform/TestSeams.h"
 
 namespace platform {
@@ -24,6 +26,7 @@ class MessageBoxWindow : public QMessageBox {
 
  private:
   QAbstractButton* m_yes = nullptr;
+  QSpacerItem* m_captionRoom = nullptr;  // keeps the box as wide as its caption needs
 };
 
 }  // namespace platform

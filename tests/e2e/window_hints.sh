@@ -2,7 +2,6 @@
 # What the windows ask of a real X desktop: the main window is an application window of its
 # own (a taskbar button, owned by no other window) without minimise and maximise and of fixed
 # size; the boxes belong to it; the duplicate question offers no close and ignores Escape.
-# Started under another program name, the boxes still carry the executable's name.
 source "$(dirname "$0")/lib.sh" "$@"
 command -v xprop >/dev/null || die "xprop is missing (apt-get install x11-utils)"
 
@@ -26,7 +25,7 @@ fixed_size() {  # fixed_size WINDOW: its minimum and maximum sizes are one and t
 window_type() { xprop -id "$1" _NET_WM_WINDOW_TYPE | sed -n 's/.*= \([A-Z_]*\).*/\1/p'; }
 transient_for() { xprop -id "$1" WM_TRANSIENT_FOR | sed -n 's/.*# //p'; }
 
-APP_ARGV0="diet-launcher" start_app
+start_app
 main="$MAIN_WIN"
 [[ "$(window_type "$main")" == _NET_WM_WINDOW_TYPE_NORMAL ]] ||
   die "the main window is of type $(window_type "$main"), not an application window"
@@ -56,7 +55,7 @@ done
 tabs 3
 press space
 
-# The duplicate question, captioned with the executable's name although started as another.
+# The duplicate question.
 confirm_added
 box="$(wait_window girthminder)" || exit 1
 screenshot question

@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QString>
 #include <QWidget>
+#include <algorithm>
 
 namespace platform {
 

@@ -100,10 +100,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${CPACK_PACKAGE_HOMEPAGE_URL}")
 # The libraries the binary links are found by dpkg-shlibdeps (package dpkg-dev). Qt loads its
-# window-system plugin at run time, which no linker sees, so that package is named here; the
-# found dependencies are appended to it.
+# window-system plugin and the scalable icon's drawing plugin at run time, which no linker
+# sees, so those packages are named here; the found dependencies are appended to them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

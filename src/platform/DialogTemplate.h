@@ -30,6 +30,9 @@ struct ControlTemplate {
   int x, y, cx, cy;
   unsigned style;
   const IconResource* icon = nullptr;  // the picture of an icon control
+  // What a screen reader calls the control when no label stands beside it; an edit with a
+  // label to its left is named after that label.
+  const char* accessibleName = nullptr;
 };
 
 struct IconResource {

@@ -13,7 +13,7 @@ constexpr unsigned kLabelStyle = kStyleGroup;
 
 constexpr const char* kMainIconImages[] = {":/icons/girthminder-16.png", ":/icons/girthminder-32.png",
                                            ":/icons/girthminder-48.png"};
-constexpr IconResource kMainIcon{IDR_MAINFRAME, kMainIconImages, 3, nullptr};
+constexpr IconResource kMainIcon{IDR_MAINFRAME, kMainIconImages, 3, ":/icons/girthminder.svg"};
 
 // The main dialog, 320 x 200 dialog units. Template order is the tab order.
 constexpr ControlTemplate kMainDialogControls[] = {
@@ -26,7 +26,7 @@ constexpr ControlTemplate kMainDialogControls[] = {
     {IDC_LEG, ControlKind::Edit, nullptr, 120, 34, 40, 14, kEditStyle},
     {IDC_NECK, ControlKind::Edit, nullptr, 198, 34, 40, 14, kEditStyle},
     {IDC_CLEAR, ControlKind::PushButton, "Clear", 188, 5, 50, 14, kButtonStyle},
-    {IDC_LOGLIST, ControlKind::ListView, nullptr, 7, 52, 246, 124, kStyleTabStop | kStyleBorder},
+    {IDC_LOGLIST, ControlKind::ListView, nullptr, 7, 52, 246, 124, kStyleTabStop | kStyleBorder, nullptr, "Log"},
     {IDC_ADD, ControlKind::PushButton, "Add", 260, 22, 50, 14, kButtonStyle},
     {IDC_UPDATE, ControlKind::PushButton, "Update", 260, 36, 50, 14, kButtonStyle},
     {IDC_REMOVE, ControlKind::PushButton, "Remove", 260, 51, 50, 14, kButtonStyle},
@@ -38,7 +38,7 @@ constexpr ControlTemplate kMainDialogControls[] = {
     {-1, ControlKind::Static, "Date:", 5, 8, 18, 8, kLabelStyle},
     {-1, ControlKind::Static, "Weight:", 5, 23, 26, 8, kLabelStyle},
     {-1, ControlKind::Static, "Chest:", 5, 37, 21, 8, kLabelStyle},
-    {IDC_COUNT, ControlKind::Edit, nullptr, 265, 131, 40, 14, kEditStyle | kStyleReadOnly},
+    {IDC_COUNT, ControlKind::Edit, nullptr, 265, 131, 40, 14, kEditStyle | kStyleReadOnly, nullptr, "Entries"},
     {-1, ControlKind::Static, "Neck:", 172, 37, 20, 8, kLabelStyle},
     {-1, ControlKind::Static, "Arm:", 94, 23, 15, 8, kLabelStyle},
     {-1, ControlKind::Static, "Leg:", 94, 37, 15, 8, kLabelStyle},

@@ -46,6 +46,7 @@ export LANG="${LANG:-C.UTF-8}"
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_TMP/no-session-bus"
 
 XVFB_PID=""
+E2E_HELPER_PIDS=()  # other helpers a script starts (a session bus), ended on exit
 APP_PID=""
 APP_RUNS=0
 APP_ERR=""
@@ -88,6 +89,10 @@ e2e_cleanup() {
     kill -KILL "$APP_PID" 2>/dev/null
     wait "$APP_PID" 2>/dev/null
   fi
+  local pid
+  for pid in "${E2E_HELPER_PIDS[@]}"; do
+    kill -TERM "$pid" 2>/dev/null
+  done
   if [[ -n "$XVFB_PID" ]]; then
     kill -TERM "$XVFB_PID" 2>/dev/null
     wait "$XVFB_PID" 2>/dev/null
@@ -194,11 +199,12 @@ type_text() {  # type_text TEXT: typed character by character into the focused c
 # ---- the program ---------------------------------------------------------------------------
 
 start_app() {  # start_app: run the program in $WORK, wait for its window, focus it
+  # APP_ARGV0=NAME starts it under another program name (argv[0]), as a launcher may.
   app_running && die "start_app: the program is already running (pid $APP_PID)"
   APP_RUNS=$((APP_RUNS + 1))
   APP_ERR="$E2E_TMP/app.$APP_RUNS.err"
   APP_STATUS=""
-  (cd "$WORK" && exec "$GIRTH_EXE" >"$E2E_TMP/app.$APP_RUNS.out" 2>"$APP_ERR") &
+  (cd "$WORK" && exec -a "${APP_ARGV0:-$GIRTH_EXE}" "$GIRTH_EXE" >"$E2E_TMP/app.$APP_RUNS.out" 2>"$APP_ERR") &
   APP_PID=$!
   focus_main
 }

@@ -111,7 +111,11 @@ CDialog::~CDialog() {
 
 bool CDialog::Create() {
   if (m_window) return false;
-  QWidget* parentWidget = m_parent ? m_parent->Window() : nullptr;
+  // A dialog given no parent belongs to the application's main window, as the classic
+  // framework makes it: centred on it, and the main window waits for it.
+  CDialog* owner = m_parent;
+  if (!owner && AfxGetApp() && AfxGetApp()->m_pMainWnd != this) owner = AfxGetApp()->m_pMainWnd;
+  QWidget* parentWidget = owner ? owner->Window() : nullptr;
   m_window = std::make_unique<DialogWindow>(this, parentWidget);
   m_ended = false;
   m_result = -1;
@@ -157,9 +161,11 @@ bool CDialog::IsWindow() const { return m_window != nullptr; }
 
 void CDialog::DestroyWindow() {
   if (!m_window) return;
+  // Hidden first, as the native modal loop hides a dialog before destroying it: whatever
+  // OnDestroy shows (a failed save's box) stands alone, not over a window being emptied.
+  m_window->hide();
   OnDestroy();  // the controls still exist here
   m_window->Orphan();
-  m_window->hide();
   if (m_modal) {
     m_window.reset();
   } else {

@@ -16,7 +16,9 @@
 #include "platform/ListCtrl.h"
 #include "platform/WinApp.h"
 #include "platform/qt/ListView.h"
+#include "platform/qt/MonthCalendar.h"
 #include "platform/qt/Services.h"
+#include "platform/qt/WindowFrame.h"
 
 namespace platform {
 namespace {
@@ -68,8 +70,7 @@ void ByteEdit::RemoveLineBreaks(const QString& text) {
 DialogWindow::DialogWindow(CDialog* owner, QWidget* parent) : QDialog(parent), m_owner(owner) {
   const DialogTemplate& tmpl = owner->Template();
   setWindowTitle(QString::fromUtf8(tmpl.caption));
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowCloseButtonHint);
+  setWindowFlags(FrameFlags(tmpl.appWindow, tmpl.systemMenu));
   setSizeGripEnabled(false);
 
   // Base units as the classic dialogs compute them from the dialog font: the average width of
@@ -145,7 +146,7 @@ void DialogWindow::BuildControls() {
         break;
       }
       case ControlKind::MonthCalendar: {
-        auto* calendar = new QCalendarWidget(this);
+        auto* calendar = new MonthCalendar(this);
         // Every day offered has a four-digit year and a local midnight that can be computed.
         calendar->setDateRange(QDate(1900, 1, 1), QDate(9999, 12, 31));
         calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
@@ -170,6 +171,36 @@ void DialogWindow::BuildControls() {
     if (tabStop) m_tabOrder.push_back(widget);
   }
   for (std::size_t i = 1; i < m_tabOrder.size(); ++i) setTabOrder(m_tabOrder[i - 1], m_tabOrder[i]);
+  NameControlsForScreenReaders();
+}
+
+void DialogWindow::NameControlsForScreenReaders() {
+  // An edit is called after the label to its left on its line, as it reads on the screen;
+  // other controls carry their name in the template. Nothing visible changes.
+  const auto controls = m_owner->Template().controls;
+  for (const ControlTemplate& control : controls) {
+    QWidget* widget = Control(control.id);
+    if (!widget) continue;
+    if (control.accessibleName) {
+      widget->setAccessibleName(QString::fromUtf8(control.accessibleName));
+      continue;
+    }
+    if (control.kind != ControlKind::Edit) continue;
+    const ControlTemplate* nearest = nullptr;
+    for (const ControlTemplate& label : controls) {
+      const int middle = label.y + label.cy / 2;
+      if (label.kind != ControlKind::Static || !label.text || middle < control.y || middle > control.y + control.cy ||
+          label.x >= control.x || (nearest && nearest->x > label.x))
+        continue;
+      nearest = &label;
+    }
+    if (!nearest) continue;
+    QString name = QString::fromUtf8(nearest->text).remove(QLatin1Char('&')).trimmed();
+    if (name.endsWith(QLatin1Char(':'))) name.chop(1);
+    widget->setAccessibleName(name);
+    for (QLabel* label : findChildren<QLabel*>())
+      if (label->text() == QString::fromUtf8(nearest->text)) label->setBuddy(widget);
+  }
 }
 
 QWidget* DialogWindow::Control(int id) const {

@@ -76,6 +76,7 @@ class DialogWindow : public QDialog {
 
  private:
   void BuildControls();
+  void NameControlsForScreenReaders();
   void PressDefaultButton();
 
   CDialog* m_owner;

@@ -22,6 +22,9 @@ Qt::Alignment AlignmentOf(int format) {
   return horizontal | Qt::AlignVCenter;
 }
 
+// The buttons the list reacts to: the left one selects and clicks, the right one selects.
+bool SelectingButton(Qt::MouseButton button) { return button == Qt::LeftButton || button == Qt::RightButton; }
+
 }  // namespace
 
 int RowCountModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows; }
@@ -351,15 +354,21 @@ void ListView::SetFullRowSelect(bool on) {
 }
 
 void ListView::mousePressEvent(QMouseEvent* event) {
+  if (!SelectingButton(event->button())) return;
   const QModelIndex index = indexAt(event->position().toPoint());
-  if (index.isValid() && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)) {
+  if (index.isValid()) {
     // Shift extends the selection from the mark, so the mark stays where the selection began.
     if (!(event->modifiers() & Qt::ShiftModifier) || m_mark < 0) m_mark = index.row();
   }
   QTableView::mousePressEvent(event);
 }
 
+void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (SelectingButton(event->button())) QTableView::mouseDoubleClickEvent(event);
+}
+
 void ListView::mouseReleaseEvent(QMouseEvent* event) {
+  if (!SelectingButton(event->button())) return;
   QTableView::mouseReleaseEvent(event);
   if (event->button() == Qt::LeftButton && onClick) onClick();
 }
@@ -370,6 +379,27 @@ void ListView::keyPressEvent(QKeyEvent* event) {
   const int after = currentIndex().row();
   if (after >= 0 && after != before && !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)))
     m_mark = after;
+}
+
+void ListView::initViewItemOption(QStyleOptionViewItem* option) const {
+  QTableView::initViewItemOption(option);
+  // The list has no always-show-selection style: its selection shows only while it has the
+  // focus. The rows stay selected; without the focus they are drawn in the normal colours.
+  if (hasFocus()) return;
+  for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    option->palette.setBrush(group, QPalette::Highlight, option->palette.brush(group, QPalette::Base));
+    option->palette.setBrush(group, QPalette::HighlightedText, option->palette.brush(group, QPalette::Text));
+  }
+}
+
+void ListView::focusInEvent(QFocusEvent* event) {
+  QTableView::focusInEvent(event);
+  viewport()->update();  // the selection shows again
+}
+
+void ListView::focusOutEvent(QFocusEvent* event) {
+  QTableView::focusOutEvent(event);
+  viewport()->update();
 }
 
 void ListView::changeEvent(QEvent* event) {

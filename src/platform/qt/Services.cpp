@@ -4,8 +4,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QUrl>
 #include <utility>
 
@@ -13,6 +11,7 @@
 #include "platform/Time.h"
 #include "platform/WinApp.h"
 #include "platform/qt/DialogWindow.h"
+#include "platform/qt/MessageBoxWindow.h"
 
 namespace platform {
 namespace {
@@ -23,21 +22,6 @@ std::function<std::time_t()> g_clockHook;
 std::function<bool()> g_socketInitHook;
 std::function<void(CDialog&)> g_modalHook;
 std::function<void(int, int, const void*)> g_drawIconHook;
-
-QMessageBox::Icon IconOf(UINT type) {
-  switch (type & MB_ICONMASK) {
-    case MB_ICONHAND:
-      return QMessageBox::Critical;
-    case MB_ICONQUESTION:
-      return QMessageBox::Question;
-    case MB_ICONEXCLAMATION:
-      return QMessageBox::Warning;
-    case MB_ICONASTERISK:
-      return QMessageBox::Information;
-    default:
-      return QMessageBox::NoIcon;
-  }
-}
 
 }  // namespace
 
@@ -59,30 +43,17 @@ void RunModalHook(CDialog& dialog) {
 
 int ShowMessageBox(const MessageBoxCall& call, QWidget* owner) {
   if (g_messageBoxHook) return g_messageBoxHook(call);
-
-  QMessageBox box(owner ? owner : QApplication::activeWindow());
-  box.setWindowTitle(QString::fromUtf8(call.caption.data(), static_cast<qsizetype>(call.caption.size())));
-  // The texts use CR LF for a line break.
-  QString text = QString::fromUtf8(call.text.data(), static_cast<qsizetype>(call.text.size()));
-  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  box.setText(text);
-  box.setTextFormat(Qt::PlainText);
-  box.setIcon(IconOf(call.type));
-  if ((call.type & MB_TYPEMASK) == MB_YESNO) {
-    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes ? IDYES : IDNO;
-  }
-  box.setStandardButtons(QMessageBox::Ok);
-  box.exec();
-  return IDOK;
+  MessageBoxWindow box(call, owner ? owner : QApplication::activeWindow());
+  return box.Run();
 }
 
 QIcon IconFromResource(const IconResource* icon) {
   QIcon result;
   if (!icon) return result;
-  for (int i = 0; i < icon->imageCount; ++i) result.addFile(QString::fromUtf8(icon->images[i]));
+  // The scalable picture goes first: it picks the icon engine that draws every other size
+  // sharply, while the pictures drawn for the small sizes are still shown at their own size.
   if (icon->scalable) result.addFile(QString::fromUtf8(icon->scalable));
+  for (int i = 0; i < icon->imageCount; ++i) result.addFile(QString::fromUtf8(icon->images[i]));
   return result;
 }
 

@@ -56,6 +56,9 @@ int AfxWinMain(int, char** argv) {
   static char* qtArgv[] = {argv[0], nullptr};
   SetAppTitleFromPath(argv[0]);
   QApplication application(qtArgc, qtArgv);
+  // The title is the executable file's own name, whatever name it was started by.
+  if (const QString file = QCoreApplication::applicationFilePath(); !file.isEmpty())
+    SetAppTitleFromPath(file.toStdString().c_str());
   InitResources();
   QApplication::setApplicationName(QString::fromStdString(g_appTitle));
   QApplication::setDesktopFileName(QStringLiteral("org.girthminder.Girthminder"));

@@ -16,18 +16,30 @@ class CDialog;
 class CListCtrl;
 class CMonthCalCtrl;
 
+#ifndef _WIN32
+// An icon is its resource; on Windows it is the system's icon handle.
 using HICON = const IconResource*;
+
+inline constexpr int SM_CXICON = 11;
+inline constexpr int SM_CYICON = 12;
+// The size of a large icon (on Windows the system's own function).
+int GetSystemMetrics(int index);
+#endif
+
+namespace platform {
+// The icon that shows `icon`, for SetIcon and DrawIcon.
+#ifdef _WIN32
+HICON IconHandle(const IconResource& icon);
+#else
+inline HICON IconHandle(const IconResource& icon) { return &icon; }
+#endif
+}  // namespace platform
 
 struct CRect {
   int left = 0, top = 0, right = 0, bottom = 0;
   int Width() const { return right - left; }
   int Height() const { return bottom - top; }
 };
-
-inline constexpr int SM_CXICON = 11;
-inline constexpr int SM_CYICON = 12;
-// The size of a large icon.
-int GetSystemMetrics(int index);
 
 // Painting of a dialog, valid inside its OnPaint.
 class CPaintDC {

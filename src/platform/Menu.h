@@ -7,8 +7,10 @@
 
 #include "platform/Win32Types.h"
 
+#ifndef _WIN32
 inline constexpr UINT MF_STRING = 0x0000;
 inline constexpr UINT MF_SEPARATOR = 0x0800;
+#endif
 
 class CMenu {
  public:

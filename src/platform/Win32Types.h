@@ -1,8 +1,16 @@
 #pragma once
 
 // The numeric vocabulary the program's dialogs speak: command ids, message box styles and
-// answers, list view constants. The values are the classic ones so that masks and tests
-// that rely on them (for example the system command mask 0xFFF0) behave as expected.
+// answers, list view constants. On Windows these are the system's own definitions; elsewhere
+// ours, with the classic values and types, so that masks and tests that rely on them (for
+// example the system command mask 0xFFF0) behave alike and the program's code compiles the
+// same way on both.
+
+#ifdef _WIN32
+
+#include "platform/WindowsHeaders.h"
+
+#else
 
 #include <cstdint>
 
@@ -15,7 +23,6 @@ inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
-inline constexpr int ID_HELP = 0xE146;
 
 // Message box styles.
 inline constexpr UINT MB_OK = 0x0000;
@@ -44,3 +51,8 @@ struct NMHDR {
   int idFrom = 0;
   int code = 0;
 };
+
+#endif
+
+// The framework's help command; no system header defines it.
+inline constexpr int ID_HELP = 0xE146;

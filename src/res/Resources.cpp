@@ -100,6 +100,6 @@ std::string LoadString(int id) {
   }
 }
 
-HICON LoadIcon(int id) { return id == IDR_MAINFRAME ? &kMainIcon : nullptr; }
+HICON LoadIcon(int id) { return id == IDR_MAINFRAME ? platform::IconHandle(kMainIcon) : nullptr; }
 
 }  // namespace res

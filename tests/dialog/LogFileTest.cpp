@@ -70,6 +70,8 @@ struct LoadCase {
   Rows rows;  // top row first
 };
 
+void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.reason; }
+
 class LoadTest : public LogFileTest, public ::testing::WithParamInterface<LoadCase> {};
 
 TEST_P(LoadTest, LoadsTheRowsTheRulesGive) {
@@ -98,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"0x1A ends the file",
                  "DATE=2006-01-31\r\nWEIGHT=82.5\r\n\x1a"
                  "DATE=2006-02-07\r\n",
-                 {{"2006-01-31", "82.5", "", "", "", "", ""}}}));
+                 {{"2006-01-31", "82.5", "", "", "", "", ""}}}),
+    [](const ::testing::TestParamInfo<LoadCase>& info) { return TestNameFrom(info.param.reason); });
 
 TEST_F(LogFileTest, RandomLogsSaveLoadAndSaveToTheSameBytes) {
   std::mt19937 random(20261211);

@@ -218,6 +218,24 @@ class RecordingDlg : public CGirthminderDlg {
 
 enum class Ending { Quit, EnterInEdit, Escape, CloseBox, CloseCommand };
 
+std::string NameOf(Ending ending) {
+  switch (ending) {
+    case Ending::Quit:
+      return "Quit";
+    case Ending::EnterInEdit:
+      return "EnterInEdit";
+    case Ending::Escape:
+      return "Escape";
+    case Ending::CloseBox:
+      return "CloseBox";
+    case Ending::CloseCommand:
+      return "CloseCommand";
+  }
+  return "Unknown";
+}
+
+void PrintTo(Ending ending, std::ostream* os) { *os << NameOf(ending); }
+
 class EndingTest : public DialogTest, public ::testing::WithParamInterface<Ending> {};
 
 TEST_P(EndingTest, EveryWayOfEndingPassesThroughOnDestroy) {
@@ -247,22 +265,6 @@ TEST_P(EndingTest, EveryWayOfEndingPassesThroughOnDestroy) {
   EXPECT_FALSE(dlg->IsWindow());
   EXPECT_TRUE(dlg->destroyedWithControls);
   EXPECT_EQ(dlg->countAtDestroy, 1);
-}
-
-std::string NameOf(Ending ending) {
-  switch (ending) {
-    case Ending::Quit:
-      return "Quit";
-    case Ending::EnterInEdit:
-      return "EnterInEdit";
-    case Ending::Escape:
-      return "Escape";
-    case Ending::CloseBox:
-      return "CloseBox";
-    case Ending::CloseCommand:
-      return "CloseCommand";
-  }
-  return "Unknown";
 }
 
 INSTANTIATE_TEST_SUITE_P(Endings, EndingTest,

@@ -113,6 +113,7 @@ void DialogTest::ClickBelowRows() {
 
 std::vector<std::string> DialogTest::RowTexts(int row) const {
   std::vector<std::string> texts;
+  texts.reserve(kFieldCount);
   for (int field = 0; field < kFieldCount; ++field) texts.push_back(m_dialog->m_listLog.GetItemText(row, field));
   return texts;
 }

@@ -6,15 +6,13 @@
 #include <string_view>
 
 #include "DialogFixture.h"
+#include "WorkedExample.h"
 #include "app/GirthminderApp.h"
 #include "platform/WinApp.h"
 
 using namespace testing_support;
 
 namespace {
-
-const MeasurementEntry kJanuary = {"2006-01-31", "82.5", "104", "41", "35", "60", "96"};
-const MeasurementEntry kFebruary = {"2006-02-07", "81.9", "103", "41", "35", "59", "95"};
 
 class MainWindowTest : public DialogTest {};
 
@@ -44,6 +42,7 @@ TEST_F(MainWindowTest, OpensWithEmptyFormZeroCountAndSevenHeadings) {
   EXPECT_EQ(Text(IDC_COUNT), "0");
   EXPECT_EQ(dlg.m_listLog.GetItemCount(), 0);
   std::vector<std::string> headings;
+  headings.reserve(static_cast<std::size_t>(dlg.m_listLog.GetColumnCount()));
   for (int c = 0; c < dlg.m_listLog.GetColumnCount(); ++c) headings.push_back(dlg.m_listLog.GetColumnHeading(c));
   EXPECT_EQ(headings, (std::vector<std::string>{"Date", "Weight", "Chest", "Neck", "Arm", "Leg", "Waist"}));
   EXPECT_TRUE(Edit(IDC_DATE)->isReadOnly());

@@ -153,7 +153,7 @@ void RowStore::Replace(PackedRow& row, int column, std::string_view text) {
 void RowStore::InsertColumn(int column) {
   column = std::clamp(column, 0, m_columns);
   const int oldColumns = m_columns;
-  const auto newColumns = static_cast<std::size_t>(oldColumns + 1);
+  const auto newColumns = static_cast<std::size_t>(oldColumns) + 1;
   for (auto& row : m_rows) {
     std::vector<std::string> keep(newColumns);
     std::vector<std::string_view> texts(newColumns);

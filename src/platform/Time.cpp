@@ -1,5 +1,20 @@
 #include "platform/Time.h"
 
+#include <functional>
+#include <utility>
+
+#include "platform/TestSeams.h"
+
+namespace {
+
+std::function<std::time_t()> g_clockHook;
+
+}  // namespace
+
+void platform::SetClockHook(std::function<std::time_t()> hook) { g_clockHook = std::move(hook); }
+
+CTime CTime::GetCurrentTime() { return CTime(g_clockHook ? g_clockHook() : std::time(nullptr)); }
+
 CTime::CTime(int year, int month, int day, int hour, int minute, int second, int dst) {
   std::tm local{};
   local.tm_year = year - 1900;

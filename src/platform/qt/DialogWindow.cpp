@@ -207,6 +207,12 @@ bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
+bool DialogWindow::QuitModalLoop() {
+  if (!m_loop) return false;
+  m_loop->quit();
+  return true;
+}
+
 void DialogWindow::PressDefaultButton() {
   for (QPushButton* button : findChildren<QPushButton*>()) {
     if (button->isDefault() && button->isVisible() && button->isEnabled()) {

@@ -39,7 +39,10 @@ chmod 700 "$E2E_TMP/runtime"
 # desktop opener is plain xdg-open), nothing from the caller's home.
 export HOME="$E2E_TMP/home" XDG_RUNTIME_DIR="$E2E_TMP/runtime" QT_QPA_PLATFORM=xcb
 unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID \
-  DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME
+  WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME
+# Not merely unset: with dbus-x11 installed an unset address makes libdbus start a session bus
+# of its own, a daemon that outlives the program (and keeps strace -f waiting for it).
+export DBUS_SESSION_BUS_ADDRESS="disabled:"
 export LANG="${LANG:-C.UTF-8}"
 
 XVFB_PID=""

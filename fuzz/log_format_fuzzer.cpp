@@ -14,27 +14,18 @@
 #include <vector>
 
 #include "FuzzCheck.h"
+#include "LogText.h"
 #include "log/MeasurementEntry.h"
 #include "platform/files/TextFile.h"
 #include "storage/format/LogFormat.h"
 
 namespace {
 
-using Entries = std::vector<MeasurementEntry>;
+using testing_support::Entries;
+using testing_support::Format;
+using testing_support::Parse;
 
 constexpr std::string_view kTrailingSpace = " \t\r\n\v\f";
-
-Entries Parse(std::string_view text) {
-  Entries entries;
-  storage::ParseLog(text, [&](const MeasurementEntry& entry) { entries.push_back(entry); });
-  return entries;
-}
-
-std::string Format(const Entries& entries) {
-  return storage::FormatLog(entries.size(), [&](std::size_t i, int field) -> std::string_view {
-    return entries[i][static_cast<std::size_t>(field)];
-  });
-}
 
 // What any committed entry looks like, whatever the file held: a date, and no value that a
 // single line could not carry or that the loader would have trimmed.

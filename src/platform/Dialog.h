@@ -45,7 +45,7 @@ struct CRect {
 class CPaintDC {
  public:
   explicit CPaintDC(CDialog* dialog);
-  ~CPaintDC();
+  ~CPaintDC();  // NOLINT(performance-trivially-destructible): a backend may end its painting here
   CPaintDC(const CPaintDC&) = delete;
   CPaintDC& operator=(const CPaintDC&) = delete;
   void EraseBackground();  // what the icon's erase-background message does

@@ -37,7 +37,6 @@ class CListCtrl {
   int GetItemCount() const;
   int GetSelectionMark() const;
   void SetSelectionMark(int row);
-  bool SetItemState(int row, bool selected);  // select or deselect one row
   bool IsItemSelected(int row) const;
 
   int InsertColumn(int column, std::string_view heading, int format);
@@ -49,7 +48,6 @@ class CListCtrl {
   int GetColumnWidth(int column) const;
   int GetClientWidth() const;  // the width the columns share, in pixels
   void SetExtendedStyle(unsigned style);
-  unsigned GetExtendedStyle() const;
 
   // WM_SETREDRAW: while off, changes are collected and shown at once when it is turned on.
   void SetRedraw(bool redraw);

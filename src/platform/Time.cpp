@@ -2,15 +2,20 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <limits>
+#include <utility>
 
 #include "platform/CivilDate.h"
+#include "platform/TestSeams.h"
 
 using platform::CivilFromDays;
 using platform::DaysFromCivil;
 using platform::FloorDiv;
 
 namespace {
+
+std::function<std::time_t()> g_clockHook;
 
 constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr std::int64_t kSecondsPer400Years = 146097 * kSecondsPerDay;
@@ -55,6 +60,10 @@ ZoneOffset OffsetAt(std::int64_t seconds) {
 }
 
 }  // namespace
+
+void platform::SetClockHook(std::function<std::time_t()> hook) { g_clockHook = std::move(hook); }
+
+CTime CTime::GetCurrentTime() { return CTime(g_clockHook ? g_clockHook() : std::time(nullptr)); }
 
 CTime::CTime(int year, int month, int day, int hour, int minute, int second, int dst) {
   const std::int64_t clock =

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -112,6 +113,7 @@ void DialogTest::ClickBelowRows() {
 
 std::vector<std::string> DialogTest::RowTexts(int row) const {
   std::vector<std::string> texts;
+  texts.reserve(kFieldCount);
   for (int field = 0; field < kFieldCount; ++field) texts.push_back(m_dialog->m_listLog.GetItemText(row, field));
   return texts;
 }
@@ -143,3 +145,17 @@ void DialogTest::AddEntry(const MeasurementEntry& entry) {
 }
 
 }  // namespace testing_support
+
+std::string testing_support::TestNameFrom(const std::string& reason) {
+  std::string name;
+  bool startOfWord = true;
+  for (const char c : reason) {
+    if (std::isalnum(static_cast<unsigned char>(c))) {
+      name += startOfWord ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+      startOfWord = false;
+    } else {
+      startOfWord = true;
+    }
+  }
+  return name;
+}

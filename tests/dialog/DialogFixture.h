@@ -33,6 +33,10 @@ std::time_t LocalTime(int year, int month, int day, int hour = 12);
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
+// A test name from a table row's reason: its words run together, each capitalised, with
+// everything but letters and digits dropped ("0x1A ends the file" -> "0x1AEndsTheFile").
+std::string TestNameFrom(const std::string& reason);
+
 class DialogTest : public ::testing::Test {
  protected:
   void SetUp() override;

@@ -1,6 +1,8 @@
 // Add, Update, Remove, Clear, the date selection and the reversal of the row order.
 
+#include <QAbstractItemView>
 #include <QCalendarWidget>
+#include <QTimer>
 
 #include "DialogFixture.h"
 #include "log/DateSelectDlg.h"
@@ -154,13 +156,23 @@ TEST_F(EntryCommandsTest, ClearEmptiesTheFormAndLeavesListCountAndSelection) {
 }
 
 // The date dialog, driven while it runs: pick a day (or none), then close it one way.
-enum class DateClose { Return, Enter, Escape, CloseBox };
+enum class DateClose {
+  OkButton,          // a click on OK
+  ReturnOnDialog,    // Return sent to the dialog
+  ReturnOnCalendar,  // Return on the calendar's day grid, where the focus is
+  KeypadEnterOnCalendar,
+  Escape,
+  CloseBox
+};
 
 struct DateCase {
+  const char* name;
   int year, month, day;  // 0: leave the calendar on today
   DateClose close;
   const char* expected;
 };
+
+void PrintTo(const DateCase& c, std::ostream* os) { *os << c.name; }
 
 class DateSelectTest : public DialogTest, public ::testing::WithParamInterface<DateCase> {};
 
@@ -172,18 +184,27 @@ TEST_P(DateSelectTest, TheSelectedDayBecomesTheFormsDate) {
   m_dialog->UpdateData(false);
   Type(IDC_WEIGHT, "82.5");
   QDate openedOn;
+  bool stayedOpen = false;
   platform::SetModalHook([&](CDialog& dialog) {
     auto* calendar = dialog.Window()->Calendar(IDC_MONTHCALENDAR);
     ASSERT_NE(calendar, nullptr);
     EXPECT_EQ(dialog.Window()->windowTitle(), "Date Selection");
     openedOn = calendar->selectedDate();
     if (c.year) calendar->setSelectedDate(QDate(c.year, c.month, c.day));
+    auto* days = calendar->findChild<QAbstractItemView*>();
+    ASSERT_NE(days, nullptr);
     switch (c.close) {
-      case DateClose::Return:
+      case DateClose::OkButton:
         QTest::mouseClick(dialog.Window()->Control(IDOK), Qt::LeftButton);
         break;
-      case DateClose::Enter:
+      case DateClose::ReturnOnDialog:
         QTest::keyClick(dialog.Window(), Qt::Key_Return);
+        break;
+      case DateClose::ReturnOnCalendar:
+        QTest::keyClick(days, Qt::Key_Return);
+        break;
+      case DateClose::KeypadEnterOnCalendar:
+        QTest::keyClick(days, Qt::Key_Enter, Qt::KeypadModifier);
         break;
       case DateClose::Escape:
         QTest::keyClick(dialog.Window(), Qt::Key_Escape);
@@ -192,8 +213,14 @@ TEST_P(DateSelectTest, TheSelectedDayBecomesTheFormsDate) {
         dialog.Window()->close();
         break;
     }
+    // A key that did not end the dialog would leave it running for ever: end it late, and say so.
+    QTimer::singleShot(500, dialog.Window(), [&] {
+      stayedOpen = true;
+      dialog.EndDialog(IDCANCEL);
+    });
   });
   Click(IDC_SELECT);
+  EXPECT_FALSE(stayedOpen) << "the date dialog did not end";
   EXPECT_EQ(openedOn, QDate(2026, 12, 11));
   EXPECT_EQ(Text(IDC_DATE), c.expected);
   EXPECT_EQ(Text(IDC_WEIGHT), "82.5");
@@ -202,14 +229,17 @@ TEST_P(DateSelectTest, TheSelectedDayBecomesTheFormsDate) {
 
 INSTANTIATE_TEST_SUITE_P(
     Days, DateSelectTest,
-    ::testing::Values(DateCase{0, 0, 0, DateClose::Return, "2026-12-11"},        // today on Return
-                      DateCase{0, 0, 0, DateClose::Escape, "2026-12-11"},        // and on Escape
-                      DateCase{2006, 3, 5, DateClose::Escape, "2006-03-05"},     // Escape keeps the pick
-                      DateCase{2006, 3, 5, DateClose::CloseBox, "2006-03-05"},   // so does the close box
-                      DateCase{2006, 10, 1, DateClose::Enter, "2006-10-01"},     // two-digit month
-                      DateCase{2006, 12, 31, DateClose::Return, "2006-12-31"},   // last day of a year
-                      DateCase{1900, 1, 1, DateClose::Return, "1900-01-01"},     // first day offered
-                      DateCase{2040, 2, 29, DateClose::Return, "2040-02-29"}));  // past 2038
+    ::testing::Values(DateCase{"TodayOnOk", 0, 0, 0, DateClose::OkButton, "2026-12-11"},
+                      DateCase{"TodayOnEscape", 0, 0, 0, DateClose::Escape, "2026-12-11"},
+                      DateCase{"EscapeKeepsThePick", 2006, 3, 5, DateClose::Escape, "2006-03-05"},
+                      DateCase{"CloseBoxKeepsThePick", 2006, 3, 5, DateClose::CloseBox, "2006-03-05"},
+                      DateCase{"TwoDigitMonthOnReturn", 2006, 10, 1, DateClose::ReturnOnDialog, "2006-10-01"},
+                      DateCase{"ReturnOnTheCalendar", 2006, 10, 2, DateClose::ReturnOnCalendar, "2006-10-02"},
+                      DateCase{"KeypadEnterOnTheCalendar", 2006, 10, 3, DateClose::KeypadEnterOnCalendar, "2006-10-03"},
+                      DateCase{"LastDayOfAYear", 2006, 12, 31, DateClose::OkButton, "2006-12-31"},
+                      DateCase{"FirstDayOffered", 1900, 1, 1, DateClose::OkButton, "1900-01-01"},
+                      DateCase{"PastTheYear2038", 2040, 2, 29, DateClose::OkButton, "2040-02-29"}),
+    [](const ::testing::TestParamInfo<DateCase>& info) { return std::string(info.param.name); });
 
 TEST_F(DateSelectTest, CalendarOffersOnlyDaysWithFourDigitYears) {
   OpenMain();

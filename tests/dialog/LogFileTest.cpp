@@ -6,6 +6,7 @@
 #include <random>
 
 #include "DialogFixture.h"
+#include "WorkedExample.h"
 
 using namespace testing_support;
 
@@ -13,14 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The two-entry log of the file format's worked example, 179 bytes.
-const std::string kExample =
-    "CREATOR=GIRTHMINDER 1.0\r\n"
-    "DATE=2006-01-31\r\nWEIGHT=82.5\r\nCHEST=104\r\nNECK=41\r\nARM=35\r\nLEG=60\r\nWAIST=96\r\n"
-    "\r\n"
-    "DATE=2006-02-07\r\nWEIGHT=81.9\r\nCHEST=103\r\nNECK=41\r\nARM=35\r\nLEG=59\r\nWAIST=95\r\n";
-const MeasurementEntry kJanuary = {"2006-01-31", "82.5", "104", "41", "35", "60", "96"};
-const MeasurementEntry kFebruary = {"2006-02-07", "81.9", "103", "41", "35", "59", "95"};
+const std::string kExample(kWorkedExampleBytes);
 
 class LogFileTest : public DialogTest {
  protected:
@@ -70,6 +64,8 @@ struct LoadCase {
   Rows rows;  // top row first
 };
 
+void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.reason; }
+
 class LoadTest : public LogFileTest, public ::testing::WithParamInterface<LoadCase> {};
 
 TEST_P(LoadTest, LoadsTheRowsTheRulesGive) {
@@ -98,7 +94,8 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"0x1A ends the file",
                  "DATE=2006-01-31\r\nWEIGHT=82.5\r\n\x1a"
                  "DATE=2006-02-07\r\n",
-                 {{"2006-01-31", "82.5", "", "", "", "", ""}}}));
+                 {{"2006-01-31", "82.5", "", "", "", "", ""}}}),
+    [](const ::testing::TestParamInfo<LoadCase>& info) { return TestNameFrom(info.param.reason); });
 
 TEST_F(LogFileTest, RandomLogsSaveLoadAndSaveToTheSameBytes) {
   std::mt19937 random(20261211);

@@ -18,6 +18,7 @@
 #include <set>
 
 #include "DialogFixture.h"
+#include "FileOps.h"
 #include "platform/files/FileFaults.h"
 
 using namespace testing_support;
@@ -26,28 +27,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::FileOp;
+using testing_support::kAllOps;
+using testing_support::Name;
 
-constexpr std::array kAllOps = {FileOp::Open,  FileOp::Write,  FileOp::Sync,
-                                FileOp::Close, FileOp::Rename, FileOp::SyncDir};
 constexpr std::array kErrors = {ENOSPC, EIO, EFBIG};
-
-const char* Name(FileOp op) {
-  switch (op) {
-    case FileOp::Open:
-      return "Open";
-    case FileOp::Write:
-      return "Write";
-    case FileOp::Sync:
-      return "Sync";
-    case FileOp::Close:
-      return "Close";
-    case FileOp::Rename:
-      return "Rename";
-    case FileOp::SyncDir:
-      return "SyncDir";
-  }
-  return "?";
-}
 
 const MeasurementEntry kAdded = {"2006-03-05", "80.4", "101", "40", "34", "58", "93"};
 

@@ -39,7 +39,7 @@ chmod 700 "$E2E_TMP/runtime"
 # desktop opener is plain xdg-open), nothing from the caller's home.
 export HOME="$E2E_TMP/home" XDG_RUNTIME_DIR="$E2E_TMP/runtime" QT_QPA_PLATFORM=xcb
 unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID \
-  DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME
+  WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME
 export LANG="${LANG:-C.UTF-8}"
 # No session bus, and none started behind our back: where dbus-x11 is installed, a program
 # without a bus address autolaunches a bus daemon that outlives it (and keeps strace waiting).

@@ -1,13 +1,12 @@
 // diet.dat holding what no save of ours writes: binary junk, NUL bytes, huge lines and values,
 // lone CRs, Ctrl-Z, a byte-order mark, masses of blank lines. Each file is read from disk by
-// the text-mode reader and parsed as the window loads it; it must load quickly, give the
-// entries that the loading rules give, and a later save (written, read back and parsed) must
-// give every loaded entry back unchanged.
+// the text-mode reader and parsed as the window loads it; it must give the entries that the
+// loading rules give, and a later save (written, read back and parsed) must give every loaded
+// entry back unchanged. How fast such files load is scripts/bench's business.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "LogText.h"
 #include "TempDir.h"
 #include "platform/files/TextFile.h"
 #include "storage/format/LogFormat.h"
@@ -26,21 +26,11 @@
 namespace {
 
 using namespace std::string_literals;
-using Entries = std::vector<MeasurementEntry>;
+using testing_support::Entries;
+using testing_support::Format;
+using testing_support::Parse;
 
 using testing_support::TempDir;
-
-Entries Parse(std::string_view text) {
-  Entries entries;
-  storage::ParseLog(text, [&](const MeasurementEntry& entry) { entries.push_back(entry); });
-  return entries;
-}
-
-std::string Format(const Entries& entries) {
-  return storage::FormatLog(entries.size(), [&](std::size_t i, int field) -> std::string_view {
-    return entries[i][static_cast<std::size_t>(field)];
-  });
-}
 
 // A whole record in the program's own form, CR LF line ends.
 std::string Record(const MeasurementEntry& e) {
@@ -80,7 +70,7 @@ void PrintTo(const BadInput& c, std::ostream* os) { *os << c.name; }
 
 class LoaderBadInputTest : public ::testing::TestWithParam<BadInput> {};
 
-TEST_P(LoaderBadInputTest, LoadsQuicklyAsTheRulesSayAndASaveKeepsEveryEntry) {
+TEST_P(LoaderBadInputTest, LoadsAsTheRulesSayAndASaveKeepsEveryEntry) {
   TempDir dir;
   const std::string path = dir / "diet.dat";
   {
@@ -90,13 +80,9 @@ TEST_P(LoaderBadInputTest, LoadsQuicklyAsTheRulesSayAndASaveKeepsEveryEntry) {
     ASSERT_TRUE(out.good());
   }
 
-  const auto start = std::chrono::steady_clock::now();
   const platform::TextReadResult file = platform::ReadTextFile(path);
   ASSERT_EQ(file.status, platform::TextReadStatus::Ok);
   const Entries loaded = Parse(file.text);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  // Linear work on at most some tens of megabytes; anything quadratic takes minutes.
-  EXPECT_LT(seconds, 5.0) << "loading took " << seconds << " s";
 
   const Entries expected = GetParam().expected();
   ASSERT_EQ(loaded.size(), expected.size());
@@ -127,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"RandomBinaryLinesBetweenRecordsAreSkipped",
                  [] {
                    std::string junk;
-                   for (unsigned line = 0; line < 64; ++line) junk += RandomJunk(16 * 1024, line) + "\r\n";
+                   for (unsigned line = 0; line < 64; ++line) junk += RandomJunk(std::size_t{16} * 1024, line) + "\r\n";
                    return kHeader + Record(kA) + "\r\n" + junk + Record(kB);
                  },
                  [] {
@@ -230,11 +216,10 @@ TEST(LoaderRandomBytesTest, AnyBytesLoadAndEveryLoadedEntrySurvivesASave) {
 TEST(LoaderBadInputDeviceTest, DevicesAreRefusedAtOnceInsteadOfReadForever) {
   for (const char* device : {"/dev/zero", "/dev/full", "/dev/urandom"}) {
     if (::access(device, R_OK) != 0) continue;
-    const auto start = std::chrono::steady_clock::now();
+    // Reading one would never end: the test's timeout is what a regression meets.
     const platform::TextReadResult file = platform::ReadTextFile(device);
     EXPECT_EQ(file.status, platform::TextReadStatus::OpenFailed) << device;
     EXPECT_TRUE(file.text.empty()) << device;
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 1.0) << device;
   }
 }
 

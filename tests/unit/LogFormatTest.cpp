@@ -8,13 +8,20 @@
 #include <utility>
 #include <vector>
 
+#include "LogText.h"
+#include "WorkedExample.h"
 #include "platform/files/TextFile.h"
 #include "storage/format/LogFormat.h"
 
 namespace {
 
 using namespace std::string_view_literals;
-using Entries = std::vector<MeasurementEntry>;
+using testing_support::Entries;
+using testing_support::Format;
+using testing_support::kFebruary;
+using testing_support::kJanuary;
+using testing_support::kWorkedExampleBytes;
+using testing_support::Parse;
 
 MeasurementEntry Entry(std::string date, std::string weight = "", std::string chest = "", std::string neck = "",
                        std::string arm = "", std::string leg = "", std::string waist = "") {
@@ -22,41 +29,9 @@ MeasurementEntry Entry(std::string date, std::string weight = "", std::string ch
           std::move(arm),  std::move(leg),    std::move(waist)};
 }
 
-Entries Parse(std::string_view text) {
-  Entries entries;
-  storage::ParseLog(text, [&](const MeasurementEntry& e) { entries.push_back(e); });
-  return entries;
-}
-
-std::string Format(const Entries& entries) {
-  return storage::FormatLog(entries.size(), [&](std::size_t i, int field) -> std::string_view {
-    return entries.at(i).at(static_cast<std::size_t>(field));
-  });
-}
-
 // Two entries in file order, and the 179 bytes they are saved as.
-const Entries kExampleEntries = {
-    Entry("2006-01-31", "82.5", "104", "41", "35", "60", "96"),
-    Entry("2006-02-07", "81.9", "103", "41", "35", "59", "95"),
-};
-
-constexpr std::string_view kExampleBytes =
-    "CREATOR=GIRTHMINDER 1.0\r\n"
-    "DATE=2006-01-31\r\n"
-    "WEIGHT=82.5\r\n"
-    "CHEST=104\r\n"
-    "NECK=41\r\n"
-    "ARM=35\r\n"
-    "LEG=60\r\n"
-    "WAIST=96\r\n"
-    "\r\n"
-    "DATE=2006-02-07\r\n"
-    "WEIGHT=81.9\r\n"
-    "CHEST=103\r\n"
-    "NECK=41\r\n"
-    "ARM=35\r\n"
-    "LEG=59\r\n"
-    "WAIST=95\r\n";
+const Entries kExampleEntries = {kJanuary, kFebruary};
+constexpr std::string_view kExampleBytes = kWorkedExampleBytes;
 
 TEST(LogFormatTest, WorkedExampleByteForByteAndBack) {
   const std::string bytes = Format(kExampleEntries);

@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "FileOps.h"
 #include "TempDir.h"
 #include "platform/files/FileFaults.h"
 #include "platform/files/TextFile.h"
@@ -31,6 +32,8 @@ namespace {
 
 using platform::FileOp;
 using platform::SaveTextFile;
+using testing_support::kAllOps;
+using testing_support::Name;
 
 using testing_support::TempDir;
 
@@ -69,27 +72,6 @@ std::string ManyLines(std::size_t count) {
   }
   return text;
 }
-
-const char* Name(FileOp op) {
-  switch (op) {
-    case FileOp::Open:
-      return "Open";
-    case FileOp::Write:
-      return "Write";
-    case FileOp::Sync:
-      return "Sync";
-    case FileOp::Close:
-      return "Close";
-    case FileOp::Rename:
-      return "Rename";
-    case FileOp::SyncDir:
-      return "SyncDir";
-  }
-  return "?";
-}
-
-constexpr std::array kAllOps = {FileOp::Open,  FileOp::Write,  FileOp::Sync,
-                                FileOp::Close, FileOp::Rename, FileOp::SyncDir};
 
 class SafeSaveTest : public ::testing::Test {
  protected:
@@ -223,6 +205,27 @@ TEST_F(SafeSaveTest, RefusesWhatItCannotReplaceAndChangesNothing) {
   }
 }
 
+// One injected failure: with or without an old file, the n-th call of one step fails.
+struct Fault {
+  bool existed;
+  FileOp op;
+  int call;
+  int error;
+};
+
+// Every failure of every call of every step, given how often a save takes each step.
+std::vector<Fault> EveryFault(const std::array<int, kAllOps.size()>& calls) {
+  std::vector<Fault> faults;
+  for (const bool existed : {true, false}) {
+    for (const FileOp op : kAllOps) {
+      for (int n = 1; n <= calls[static_cast<std::size_t>(op)]; ++n) {
+        for (const int error : {ENOSPC, EIO, EFBIG}) faults.push_back({existed, op, n, error});
+      }
+    }
+  }
+  return faults;
+}
+
 TEST_F(SafeSaveTest, AnyFailedStepKeepsTheOldFileAndLeavesNoTemporary) {
   const std::string oldBytes = "CREATOR=GIRTHMINDER 1.0\r\nDATE=old\r\n";
   const std::string text = ManyLines(30'000);  // about 1 MB: several write calls
@@ -242,40 +245,34 @@ TEST_F(SafeSaveTest, AnyFailedStepKeepsTheOldFileAndLeavesNoTemporary) {
   // The directory is opened before the rename and synced after it.
   ASSERT_EQ(calls[static_cast<std::size_t>(FileOp::SyncDir)], 2);
 
-  for (const bool existed : {true, false}) {
-    for (const FileOp op : kAllOps) {
-      for (int n = 1; n <= calls[static_cast<std::size_t>(op)]; ++n) {
-        for (const int error : {ENOSPC, EIO, EFBIG}) {
-          SCOPED_TRACE(std::string(existed ? "existing file, " : "no file yet, ") + Name(op) + " call " +
-                       std::to_string(n) + " fails with " + std::strerror(error));
-          std::filesystem::remove(path_);
-          if (existed) {
-            ASSERT_TRUE(WriteBytes(path_, oldBytes));
-          }
-          int seen = 0;
-          platform::SetFileFaultHook([&](FileOp o) { return o == op && ++seen == n ? error : 0; });
-          errno = 0;
-          const bool saved = SaveTextFile(path_, text);
-          const int savedErrno = errno;
-          platform::SetFileFaultHook({});
-
-          EXPECT_FALSE(saved);
-          EXPECT_EQ(savedErrno, error);
-          const bool afterRename = op == FileOp::SyncDir && n == 2;
-          const auto bytes = ReadBytes(path_);
-          if (afterRename) {
-            // Too late to keep the old file: the new one is whole, but may not be durable.
-            EXPECT_TRUE(bytes == newBytes);
-          } else if (existed) {
-            EXPECT_TRUE(bytes == oldBytes) << "the old file changed";
-          } else {
-            EXPECT_FALSE(bytes.has_value()) << "a file was created";
-          }
-          const auto expected = existed || afterRename ? std::set<std::string>{"diet.dat"} : std::set<std::string>{};
-          EXPECT_EQ(ListDir(dir_.path()), expected) << Join(ListDir(dir_.path()));
-        }
-      }
+  for (const Fault& f : EveryFault(calls)) {
+    SCOPED_TRACE(std::string(f.existed ? "existing file, " : "no file yet, ") + Name(f.op) + " call " +
+                 std::to_string(f.call) + " fails with " + std::strerror(f.error));
+    std::filesystem::remove(path_);
+    if (f.existed) {
+      ASSERT_TRUE(WriteBytes(path_, oldBytes));
     }
+    int seen = 0;
+    platform::SetFileFaultHook([&](FileOp o) { return o == f.op && ++seen == f.call ? f.error : 0; });
+    errno = 0;
+    const bool saved = SaveTextFile(path_, text);
+    const int savedErrno = errno;
+    platform::SetFileFaultHook({});
+
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(savedErrno, f.error);
+    const bool afterRename = f.op == FileOp::SyncDir && f.call == 2;
+    const auto bytes = ReadBytes(path_);
+    if (afterRename) {
+      // Too late to keep the old file: the new one is whole, but may not be durable.
+      EXPECT_TRUE(bytes == newBytes);
+    } else if (f.existed) {
+      EXPECT_TRUE(bytes == oldBytes) << "the old file changed";
+    } else {
+      EXPECT_FALSE(bytes.has_value()) << "a file was created";
+    }
+    const auto expected = f.existed || afterRename ? std::set<std::string>{"diet.dat"} : std::set<std::string>{};
+    EXPECT_EQ(ListDir(dir_.path()), expected) << Join(ListDir(dir_.path()));
   }
 }
 
@@ -347,7 +344,7 @@ TEST_F(SafeSaveTest, RealFileSizeLimitFailsTheSave) {
 
   struct rlimit oldLimit {};
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &oldLimit), 0);
-  if (oldLimit.rlim_max != RLIM_INFINITY && oldLimit.rlim_max < 64 * 1024) {
+  if (oldLimit.rlim_max != RLIM_INFINITY && oldLimit.rlim_max < rlim_t{64} * 1024) {
     GTEST_SKIP() << "the hard file size limit is already below the test's limit";
   }
   struct sigaction ignore {
@@ -355,7 +352,7 @@ TEST_F(SafeSaveTest, RealFileSizeLimitFailsTheSave) {
   ignore.sa_handler = SIG_IGN;
   ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &oldAction), 0);
   struct rlimit limit = oldLimit;
-  limit.rlim_cur = 64 * 1024;  // the first write is cut short, the next one fails with EFBIG
+  limit.rlim_cur = rlim_t{64} * 1024;  // the first write is cut short, the next one fails with EFBIG
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
 
   const bool saved = SaveTextFile(path_, text);

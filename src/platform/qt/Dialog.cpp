@@ -137,10 +137,10 @@ int CDialog::DoModal() {
   }
   if (!m_ended) {
     QEventLoop loop;
-    m_window->m_loop = &loop;
+    m_window->SetModalLoop(&loop);
     if (platform::HasModalHook()) QTimer::singleShot(0, m_window.get(), [this] { platform::RunModalHook(*this); });
     loop.exec(QEventLoop::DialogExec);
-    if (m_window) m_window->m_loop = nullptr;
+    if (m_window) m_window->SetModalLoop(nullptr);
   }
   DestroyWindow();
   m_modal = false;
@@ -151,10 +151,7 @@ void CDialog::EndDialog(int result) {
   if (!m_window) return;
   m_result = result;
   m_ended = true;
-  if (m_window->m_loop)
-    m_window->m_loop->quit();
-  else if (!m_modal)
-    DestroyWindow();
+  if (!m_window->QuitModalLoop() && !m_modal) DestroyWindow();
 }
 
 bool CDialog::IsWindow() const { return m_window != nullptr; }

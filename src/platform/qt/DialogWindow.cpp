@@ -227,12 +227,21 @@ void DialogWindow::Orphan() {
 bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier) {
+    // Enter on the keypad comes with the keypad modifier.
+    const bool plain =
+        key->modifiers() == Qt::NoModifier || (key->key() == Qt::Key_Enter && key->modifiers() == Qt::KeypadModifier);
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && plain) {
       PressDefaultButton();
       return true;
     }
   }
   return QDialog::eventFilter(watched, event);
+}
+
+bool DialogWindow::QuitModalLoop() {
+  if (!m_loop) return false;
+  m_loop->quit();
+  return true;
 }
 
 void DialogWindow::PressDefaultButton() {

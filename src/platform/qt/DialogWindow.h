@@ -49,8 +49,6 @@ class DialogWindow : public QDialog {
 
   // Dialog units to pixels, from the dialog font as the classic dialogs compute them.
   QRect MapDialogRect(int x, int y, int cx, int cy) const;
-  int BaseUnitX() const { return m_baseX; }
-  int BaseUnitY() const { return m_baseY; }
 
   void FocusFirstControl();
   void RememberAttached(CListCtrl* list) { m_attachedLists.push_back(list); }
@@ -64,7 +62,10 @@ class DialogWindow : public QDialog {
   void ShowSystemMenu(const QPoint& globalPosition);
   bool IsPainting() const { return m_painting; }
 
-  QEventLoop* m_loop = nullptr;
+  // The loop of a modal run, which ending the dialog quits.
+  void SetModalLoop(QEventLoop* loop) { m_loop = loop; }
+  // Quits the modal loop; false when none runs.
+  bool QuitModalLoop();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -89,6 +90,7 @@ class DialogWindow : public QDialog {
   CMenu m_systemMenu;
   bool m_hasSystemMenu = false;
   bool m_painting = false;
+  QEventLoop* m_loop = nullptr;
 };
 
 }  // namespace platform

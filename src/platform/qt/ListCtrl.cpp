@@ -48,14 +48,6 @@ void CListCtrl::SetSelectionMark(int row) {
   if (m_view) m_view->SetSelectionMark(row);
 }
 
-bool CListCtrl::SetItemState(int row, bool selected) {
-  if (!m_view || row < 0 || row >= GetItemCount()) return false;
-  const QModelIndex index = m_view->Model().index(row, 0);
-  m_view->selectionModel()->select(
-      index, (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) | QItemSelectionModel::Rows);
-  return true;
-}
-
 bool CListCtrl::IsItemSelected(int row) const {
   if (!m_view || row < 0 || row >= GetItemCount()) return false;
   return m_view->selectionModel()->isRowSelected(row, {});
@@ -91,11 +83,8 @@ int CListCtrl::GetClientWidth() const { return m_view ? m_view->AvailableWidth()
 
 void CListCtrl::SetExtendedStyle(unsigned style) {
   if (!m_view) return;
-  m_view->setProperty("extendedStyle", style);
   m_view->SetFullRowSelect((style & LVS_EX_FULLROWSELECT) != 0);
 }
-
-unsigned CListCtrl::GetExtendedStyle() const { return m_view ? m_view->property("extendedStyle").toUInt() : 0; }
 
 void CListCtrl::SetRedraw(bool redraw) {
   if (m_view) m_view->SetRedraw(redraw);

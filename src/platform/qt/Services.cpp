@@ -1,15 +1,9 @@
 #include "platform/qt/Services.h"
 
 #include <QApplication>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
-#include <QUrl>
 #include <utility>
 
 #include "platform/Dialog.h"
-#include "platform/Time.h"
-#include "platform/WinApp.h"
 #include "platform/qt/DialogWindow.h"
 #include "platform/qt/MessageBoxWindow.h"
 
@@ -17,18 +11,12 @@ namespace platform {
 namespace {
 
 std::function<int(const MessageBoxCall&)> g_messageBoxHook;
-std::function<void(const std::string&)> g_shellOpenHook;
-std::function<std::time_t()> g_clockHook;
-std::function<bool()> g_socketInitHook;
 std::function<void(CDialog&)> g_modalHook;
 std::function<void(int, int, const void*)> g_drawIconHook;
 
 }  // namespace
 
 void SetMessageBoxHook(std::function<int(const MessageBoxCall&)> hook) { g_messageBoxHook = std::move(hook); }
-void SetShellOpenHook(std::function<void(const std::string&)> hook) { g_shellOpenHook = std::move(hook); }
-void SetClockHook(std::function<std::time_t()> hook) { g_clockHook = std::move(hook); }
-void SetSocketInitHook(std::function<bool()> hook) { g_socketInitHook = std::move(hook); }
 void SetModalHook(std::function<void(CDialog&)> hook) { g_modalHook = std::move(hook); }
 void SetDrawIconHook(std::function<void(int, int, const void*)> hook) { g_drawIconHook = std::move(hook); }
 
@@ -58,33 +46,3 @@ QIcon IconFromResource(const IconResource* icon) {
 }
 
 }  // namespace platform
-
-void ShellOpen(const std::string& target) {
-  if (platform::g_shellOpenHook) {
-    platform::g_shellOpenHook(target);
-    return;
-  }
-  const QString text = QString::fromUtf8(target.data(), static_cast<qsizetype>(target.size()));
-  const QUrl url = text.contains(QLatin1String("://"))
-                       ? QUrl(text)
-                       : QUrl::fromLocalFile(QFileInfo(QDir::current(), text).absoluteFilePath());
-  QDesktopServices::openUrl(url);
-}
-
-bool AfxSocketInit() {
-  // Nothing to start on this system: the program opens no socket.
-  return platform::g_socketInitHook ? platform::g_socketInitHook() : true;
-}
-
-void AfxEnableControlContainer() {}
-void Enable3dControlsStatic() {}
-
-int AfxMessageBox(const std::string& text, UINT type, UINT) {
-  // Application boxes that ask for no icon show the exclamation mark.
-  if ((type & MB_ICONMASK) == 0) type |= MB_ICONEXCLAMATION;
-  CWinApp* app = AfxGetApp();
-  QWidget* owner = app && app->m_pMainWnd ? app->m_pMainWnd->Window() : nullptr;
-  return platform::ShowMessageBox({text, AfxGetAppTitle(), type, true}, owner);
-}
-
-CTime CTime::GetCurrentTime() { return CTime(platform::g_clockHook ? platform::g_clockHook() : std::time(nullptr)); }

@@ -1,11 +1,20 @@
 #include "platform/WinApp.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <utility>
 
+#include "platform/Dialog.h"
 #include "platform/TestSeams.h"
 #include "platform/qt/CloseRequests.h"
+#include "platform/qt/DialogWindow.h"
+#include "platform/qt/Services.h"
 
 // The pictures are compiled into the platform library; a static library registers them by hand
 // (outside any namespace, where the resource's registration function lives).
@@ -15,6 +24,8 @@ namespace {
 
 CWinApp* g_app = nullptr;
 std::string g_appTitle;
+std::function<void(const std::string&)> g_shellOpenHook;
+std::function<bool()> g_socketInitHook;
 
 void SetAppTitleFromPath(const char* path) {
   std::string name = path ? path : "";
@@ -48,6 +59,34 @@ void CWinApp::OnHelp() {
 
 CWinApp* AfxGetApp() { return g_app; }
 
+void ShellOpen(const std::string& target) {
+  if (g_shellOpenHook) {
+    g_shellOpenHook(target);
+    return;
+  }
+  const QString text = QString::fromUtf8(target.data(), static_cast<qsizetype>(target.size()));
+  const QUrl url = text.contains(QLatin1String("://"))
+                       ? QUrl(text)
+                       : QUrl::fromLocalFile(QFileInfo(QDir::current(), text).absoluteFilePath());
+  QDesktopServices::openUrl(url);
+}
+
+bool AfxSocketInit() {
+  // Nothing to start on this system: the program opens no socket.
+  return g_socketInitHook ? g_socketInitHook() : true;
+}
+
+void AfxEnableControlContainer() {}
+void Enable3dControlsStatic() {}
+
+int AfxMessageBox(const std::string& text, UINT type, UINT) {
+  // Application boxes that ask for no icon show the exclamation mark.
+  if ((type & MB_ICONMASK) == 0) type |= MB_ICONEXCLAMATION;
+  CWinApp* app = AfxGetApp();
+  QWidget* owner = app && app->m_pMainWnd ? app->m_pMainWnd->Window() : nullptr;
+  return platform::ShowMessageBox({text, AfxGetAppTitle(), type, true}, owner);
+}
+
 const std::string& AfxGetAppTitle() { return g_appTitle; }
 
 int AfxWinMain(int, char** argv) {
@@ -72,6 +111,9 @@ int AfxWinMain(int, char** argv) {
 }
 
 namespace platform {
+
+void SetShellOpenHook(std::function<void(const std::string&)> hook) { g_shellOpenHook = std::move(hook); }
+void SetSocketInitHook(std::function<bool()> hook) { g_socketInitHook = std::move(hook); }
 
 void InitApplicationForTests(const char* programName) {
   static int qtArgc = 1;

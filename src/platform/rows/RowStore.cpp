@@ -114,11 +114,6 @@ void RowStore::Swap(int row1, int row2) {
   std::swap(m_rows[Physical(row1)], m_rows[Physical(row2)]);
 }
 
-void RowStore::Clear() {
-  m_rows.clear();
-  for (auto& counts : m_widths) counts.Clear();
-}
-
 std::string_view RowStore::Get(int row, int column) const {
   if (row < 0 || row >= Count() || column < 0 || column >= m_columns) return {};
   return m_rows[Physical(row)].Text(m_columns, column);
@@ -153,7 +148,7 @@ void RowStore::Replace(PackedRow& row, int column, std::string_view text) {
 void RowStore::InsertColumn(int column) {
   column = std::clamp(column, 0, m_columns);
   const int oldColumns = m_columns;
-  const auto newColumns = static_cast<std::size_t>(oldColumns + 1);
+  const auto newColumns = static_cast<std::size_t>(oldColumns) + 1;
   for (auto& row : m_rows) {
     std::vector<std::string> keep(newColumns);
     std::vector<std::string_view> texts(newColumns);

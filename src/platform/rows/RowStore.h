@@ -26,10 +26,9 @@ class RowStore {
 
   // Inserts a row at `index` (0..Count) with the given texts from column 0 on; the columns
   // not given are empty.
-  void Insert(int index, std::span<const std::string_view> texts);
+  void Insert(int index, std::span<const std::string_view> given);
   void Erase(int row);
   void Swap(int row1, int row2);  // exchanges the whole contents of two rows
-  void Clear();
   std::string_view Get(int row, int column) const;
   void Set(int row, int column, std::string_view text);
 

@@ -84,6 +84,8 @@ const char* Name(FileOp op) {
       return "Rename";
     case FileOp::SyncDir:
       return "SyncDir";
+    case FileOp::Backup:
+      return "Backup";
   }
   return "?";
 }

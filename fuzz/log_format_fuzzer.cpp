@@ -59,6 +59,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Entries first = Parse(text);
   CheckLoadedEntries(first, CountLines(text));
 
+  // The loader's way: the text parsed in pieces as it is read, cut where the text's bytes say.
+  Entries streamed;
+  storage::LogParser parser([&streamed](const MeasurementEntry& entry) { streamed.push_back(entry); });
+  for (std::size_t pos = 0, i = 0; pos < text.size(); ++i) {
+    const std::size_t length = 1 + (i < text.size() ? static_cast<unsigned char>(text[i]) % 11 : 5);
+    parser.Feed(std::string_view(text).substr(pos, length));
+    pos += length;
+  }
+  parser.Finish();
+  FUZZ_CHECK(streamed == first, "parsing in pieces differs from parsing the whole");
+
   const std::string saved = Format(first);
   FUZZ_CHECK(first.empty() == saved.empty(), "an empty log is an empty file, and only then");
   if (!saved.empty()) {

@@ -3,9 +3,10 @@
 // Reading: the text ends at the first Ctrl-Z (0x1A); before it, a CR immediately followed by
 // an LF is dropped and every other byte, a lone CR included, is kept. Writing: every LF gets
 // a CR before it. The harness checks the decoder against a plain reference of that rule and
-// the facts that follow from it, then reads the bytes back through the real files: a regular
-// file, a pipe whose data crosses the reader's first buffer, and the safe save (for inputs
-// whose length is a multiple of four).
+// the facts that follow from it, feeds the same decoder the bytes in pieces split anywhere (as
+// the file reader does), then reads the bytes back through the real files: a regular file, one
+// larger than the reader's buffer, and the safe save (for inputs whose length is a multiple of
+// four).
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,9 +27,8 @@ namespace {
 
 constexpr char kCtrlZ = '\x1A';
 
-// The reader's first buffer for a source of unknown size is this large; data in a pipe is
-// placed across that boundary.
-constexpr std::size_t kFirstPipeBuffer = 64 * 1024;
+// The reader reads in pieces this large; data in a large file is placed across that boundary.
+constexpr std::size_t kReadPiece = 256 * 1024;
 
 std::string ReferenceDecode(std::string_view raw) {
   const std::string_view text = raw.substr(0, std::min(raw.find(kCtrlZ), raw.size()));
@@ -114,6 +114,19 @@ void CheckTranslation(std::string_view raw) {
   if (beforeCtrlZ.size() == raw.size() && EveryLfAfterCr(raw)) {
     FUZZ_CHECK(encoded == raw, "a file in text-mode form changed through read and write");
   }
+
+  // The streaming decoder, fed in pieces cut where the input's first bytes say, decodes as
+  // the whole does: a CR LF pair, a lone CR or a Ctrl-Z may fall on any boundary.
+  platform::TextModeDecoder decoder;
+  std::string pieces;
+  std::size_t pos = 0;
+  for (std::size_t i = 0; pos < raw.size(); ++i) {
+    const std::size_t length = 1 + (i < raw.size() ? static_cast<unsigned char>(raw[i]) % 7 : 3);
+    decoder.Feed(raw.substr(pos, length), pieces);
+    pos += length;
+  }
+  decoder.Finish(pieces);
+  FUZZ_CHECK(pieces == text, "decoding in pieces differs from decoding the whole");
 }
 
 void CheckFiles(std::string_view raw) {
@@ -130,20 +143,16 @@ void CheckFiles(std::string_view raw) {
     FUZZ_CHECK(read.text == expected, "a regular file reads other than its decoded bytes");
   }
 
-  // A pipe: its size is unknown, so the reader grows its buffer; the input sits across the
-  // end of the first buffer, where a CR LF pair or a Ctrl-Z may be split.
+  // A file larger than one read: the input sits across the end of the reader's first piece,
+  // where a CR LF pair or a Ctrl-Z may be split.
   {
-    int fds[2];
-    FUZZ_CHECK(::pipe2(fds, O_CLOEXEC) == 0, "cannot create a pipe");
-    const std::size_t lead = kFirstPipeBuffer - 1 - (raw.empty() ? 0 : static_cast<unsigned char>(raw[0]) % 4);
+    const std::size_t lead = kReadPiece - 1 - (raw.empty() ? 0 : static_cast<unsigned char>(raw[0]) % 4);
     const std::string bytes = std::string(lead, 'x') + std::string(raw);
-    FUZZ_CHECK(::fcntl(fds[1], F_SETPIPE_SZ, static_cast<int>(bytes.size()) + 4096) >= 0, "cannot enlarge the pipe");
-    FUZZ_CHECK(WriteAllTo(fds[1], bytes), "cannot fill the pipe");
-    ::close(fds[1]);
-    const platform::TextReadResult read = platform::ReadTextFile("/proc/self/fd/" + std::to_string(fds[0]));
-    ::close(fds[0]);
-    FUZZ_CHECK(read.status == platform::TextReadStatus::Ok, "reading a pipe failed");
-    FUZZ_CHECK(read.text == platform::DecodeTextMode(bytes), "a pipe reads other than its decoded bytes");
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    FUZZ_CHECK(fd >= 0 && WriteAllTo(fd, bytes) && ::close(fd) == 0, "cannot write the large input file");
+    const platform::TextReadResult read = platform::ReadTextFile(path);
+    FUZZ_CHECK(read.status == platform::TextReadStatus::Ok, "reading a large file failed");
+    FUZZ_CHECK(read.text == platform::DecodeTextMode(bytes), "a large file reads other than its decoded bytes");
   }
 
   // The safe save writes the encoded text, which reads back as the text.

@@ -1,6 +1,9 @@
 #include "log/GirthminderDlg.h"
 
+#include <new>
+
 #include "app/AboutDlg.h"
+#include "platform/LastChance.h"
 #include "platform/WinApp.h"
 #include "res/Resources.h"
 
@@ -21,6 +24,17 @@ constexpr CommandEntry kCommandMap[] = {
     {IDC_REPORT, &CGirthminderDlg::OnReport},
 };
 
+// Runs a command; running out of memory in it is told in a box, as the framework tells it,
+// and the program goes on. The save and the report catch it themselves, with their own boxes.
+template <class Command>
+void RunCommand(Command&& command) {
+  try {
+    command();
+  } catch (const std::bad_alloc&) {
+    AfxMessageBox("Out of memory.");
+  }
+}
+
 }  // namespace
 
 CGirthminderDlg::CGirthminderDlg(CDialog* pParent)
@@ -28,7 +42,10 @@ CGirthminderDlg::CGirthminderDlg(CDialog* pParent)
   m_hIcon = res::LoadIcon(IDR_MAINFRAME);
 }
 
-CGirthminderDlg::~CGirthminderDlg() = default;
+CGirthminderDlg::~CGirthminderDlg() {
+  // A window that never ended (one that could not be made) leaves nothing to save at exit.
+  platform::SetLastChanceHandler({});
+}
 
 void CGirthminderDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_Control(pDX, IDC_LOGLIST, m_listLog);
@@ -65,28 +82,32 @@ bool CGirthminderDlg::OnInitDialog() {
 bool CGirthminderDlg::OnCommand(int id) {
   for (const CommandEntry& entry : kCommandMap) {
     if (entry.id == id) {
-      (this->*entry.handler)();
+      RunCommand([this, &entry] { (this->*entry.handler)(); });
       return true;
     }
   }
-  return CDialog::OnCommand(id);
+  bool handled = true;  // a command that ran out of memory was handled all the same
+  RunCommand([this, id, &handled] { handled = CDialog::OnCommand(id); });
+  return handled;
 }
 
 bool CGirthminderDlg::OnNotify(const NMHDR& header, LRESULT* result) {
   if (header.idFrom == IDC_LOGLIST && header.code == NM_CLICK) {
-    OnClickLogList(&header, result);
+    RunCommand([this, &header, result] { OnClickLogList(&header, result); });
     return true;
   }
   return CDialog::OnNotify(header, result);
 }
 
 void CGirthminderDlg::OnSysCommand(UINT nID, LPARAM lParam) {
-  if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
-    CAboutDlg dlgAbout;
-    dlgAbout.DoModal();
-    return;
-  }
-  DefaultSysCommand(nID, lParam);
+  RunCommand([this, nID, lParam] {
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+      CAboutDlg dlgAbout;
+      dlgAbout.DoModal();
+      return;
+    }
+    DefaultSysCommand(nID, lParam);
+  });
 }
 
 void CGirthminderDlg::OnPaint() {

@@ -38,6 +38,10 @@ class CGirthminderDlg : public CDialog {
   // The log file.
   void LoadLog();
   void SaveLog();
+  // After a failed save: the list into a rescue file, and a box that names it.
+  void RescueLog();
+  // The save when the process ends without the window ending (LastChance.h): no box.
+  void SaveLogAtExit();
   void InsertFormAsTopRow();
 
   // The report.

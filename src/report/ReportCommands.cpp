@@ -1,6 +1,7 @@
 // The progress report: every row through the entry template, the joined entries into the page
 // template, written to Report.htm and handed to the shell.
 
+#include <new>
 #include <string>
 
 #include "log/GirthminderDlg.h"
@@ -12,11 +13,17 @@ namespace {
 constexpr const char* kPageTemplateFile = "ReportOutter.htm";
 constexpr const char* kEntryTemplateFile = "ReportInner.htm";
 constexpr const char* kReportFile = "Report.htm";
+constexpr const char* kLogFile = "diet.dat";
 }  // namespace
 
 void CGirthminderDlg::OnReport() {
   UpdateData(true);
-  BuildReport();
+  try {
+    BuildReport();
+  } catch (const std::bad_alloc&) {
+    // The report's own failure: the earlier report stays, and the list is untouched.
+    MessageBox("Could not write to report file", "Error Log", MB_OK);
+  }
   UpdateData(false);
 }
 
@@ -45,7 +52,12 @@ void CGirthminderDlg::BuildReport() {
     UpdateData(false);
   }
 
-  if (!platform::SaveTextFile(kReportFile, reportText))
+  // A Report.htm that is the log or a template (a link to it, another hard link of it) is never
+  // written over.
+  const bool isDataFile = platform::IsSameFile(kReportFile, kLogFile) ||
+                          platform::IsSameFile(kReportFile, kPageTemplateFile) ||
+                          platform::IsSameFile(kReportFile, kEntryTemplateFile);
+  if (isDataFile || !platform::SaveTextFile(kReportFile, reportText))
     MessageBox("Could not write to report file", "Error Log", MB_OK);
   ShellOpen(kReportFile);
 }

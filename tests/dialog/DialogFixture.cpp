@@ -3,9 +3,12 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <cctype>
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+
+#include "platform/files/Backups.h"
 
 namespace testing_support {
 
@@ -35,6 +38,10 @@ void DialogTest::SetUp() {
   char pattern[] = "/tmp/girthminder-test-XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
   m_dir = pattern;
+  char dataPattern[] = "/tmp/girthminder-data-XXXXXX";
+  ASSERT_NE(mkdtemp(dataPattern), nullptr);
+  m_dataHome = dataPattern;
+  setenv("XDG_DATA_HOME", dataPattern, 1);
   m_oldDir = std::filesystem::current_path();
   std::filesystem::current_path(m_dir);
 
@@ -67,6 +74,35 @@ void DialogTest::TearDown() {
   std::filesystem::current_path(m_oldDir);
   std::error_code ignored;
   std::filesystem::remove_all(m_dir, ignored);
+  std::filesystem::remove_all(m_dataHome, ignored);
+  unsetenv("XDG_DATA_HOME");
+}
+
+std::vector<std::filesystem::path> DialogTest::RescueFiles() const {
+  std::vector<std::filesystem::path> files;
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(m_dataHome / "girthminder", ignored))
+    files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+void DialogTest::ClearRescueFiles() {
+  for (const auto& file : RescueFiles()) std::filesystem::remove(file);
+}
+
+std::string DialogTest::BackupName(int sequence) const {
+  return platform::StampedName("diet.dat", m_now, sequence, platform::kBackupSuffix);
+}
+
+std::vector<std::string> DialogTest::Backups() const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(m_dir)) {
+    const std::string name = entry.path().filename().string();
+    if (platform::ParseStampedName("diet.dat", name, platform::kBackupSuffix)) names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 CGirthminderDlg& DialogTest::OpenMain() {

@@ -63,6 +63,15 @@ class DialogTest : public ::testing::Test {
   void AddEntry(const MeasurementEntry& entry);
 
   std::filesystem::path Dir() const { return m_dir; }
+  // $XDG_DATA_HOME of the test: a fresh folder outside Dir().
+  std::filesystem::path DataHome() const { return m_dataHome; }
+  // The rescue files written so far (full paths, sorted), and their removal.
+  std::vector<std::filesystem::path> RescueFiles() const;
+  void ClearRescueFiles();
+  // The name of diet.dat's backup made by a save at m_now with that sequence number.
+  std::string BackupName(int sequence) const;
+  // The backups of diet.dat in Dir(), sorted by name.
+  std::vector<std::string> Backups() const;
 
   std::vector<platform::MessageBoxCall> m_boxes;  // every box shown, in order
   std::deque<int> m_answers;                      // answers for Yes/No boxes
@@ -73,6 +82,7 @@ class DialogTest : public ::testing::Test {
 
  private:
   std::filesystem::path m_dir;
+  std::filesystem::path m_dataHome;
   std::filesystem::path m_oldDir;
 };
 

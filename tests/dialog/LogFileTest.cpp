@@ -7,6 +7,7 @@
 
 #include "DialogFixture.h"
 #include "WorkedExample.h"
+#include "platform/files/Backups.h"
 
 using namespace testing_support;
 
@@ -151,10 +152,13 @@ TEST_F(LogFileTest, SavingThroughALinkUpdatesTheTargetAndKeepsLinkAndPermissions
   ASSERT_EQ(stat("data/log.txt", &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0640u);
   EXPECT_TRUE(m_boxes.empty());
-  // Nothing else was left beside the target or the link.
+  // Beside the target, named after it: the backup of the version replaced, and nothing else.
+  const std::string backup = platform::StampedName("log.txt", m_now, 0, platform::kBackupSuffix);
+  EXPECT_EQ(ReadFileBytes("data/" + backup), kExample);
   int files = 0;
   for ([[maybe_unused]] const auto& entry : fs::directory_iterator("data")) ++files;
-  EXPECT_EQ(files, 1);
+  EXPECT_EQ(files, 2);
+  EXPECT_EQ(Backups(), std::vector<std::string>{}) << "no backup beside the link";
 }
 
 // File modes mean nothing to root: these run as an ordinary user (CTest starts the test
@@ -175,7 +179,7 @@ TEST_F(AsOrdinaryUser, ReadOnlyLogIsNotReplacedAndTheFailureIsShownOnce) {
   AddEntry({"2006-02-14", "81", "102", "40", "34", "59", "94"});
   CloseMain();
   EXPECT_EQ(SaveErrorBoxes(), 1);
-  EXPECT_EQ(m_boxes.size(), 1u);
+  EXPECT_EQ(m_boxes.size(), 2u) << "the failure, then the rescue file";
   EXPECT_EQ(ReadFileBytes("diet.dat"), kExample);
 }
 

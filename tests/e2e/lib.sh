@@ -38,6 +38,7 @@ chmod 700 "$E2E_TMP/runtime"
 # A clean, predictable session: the X backend, no desktop environment, no session bus (so the
 # desktop opener is plain xdg-open), nothing from the caller's home.
 export HOME="$E2E_TMP/home" XDG_RUNTIME_DIR="$E2E_TMP/runtime" QT_QPA_PLATFORM=xcb
+export XDG_DATA_HOME="$E2E_TMP/data"   # where rescue files go
 unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID \
   WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME
 export LANG="${LANG:-C.UTF-8}"
@@ -204,7 +205,10 @@ start_app() {  # start_app: run the program in $WORK, wait for its window, focus
   APP_RUNS=$((APP_RUNS + 1))
   APP_ERR="$E2E_TMP/app.$APP_RUNS.err"
   APP_STATUS=""
-  (cd "$WORK" && exec -a "${APP_ARGV0:-$GIRTH_EXE}" "$GIRTH_EXE" >"$E2E_TMP/app.$APP_RUNS.out" 2>"$APP_ERR") &
+  # APP_ULIMIT: arguments for bash's ulimit in the program's shell (e.g. "-f 2"), if any.
+  # shellcheck disable=SC2086  # several arguments on purpose
+  (cd "$WORK" && { [[ -z "${APP_ULIMIT:-}" ]] || ulimit ${APP_ULIMIT}; } &&
+    exec -a "${APP_ARGV0:-$GIRTH_EXE}" "$GIRTH_EXE" >"$E2E_TMP/app.$APP_RUNS.out" 2>"$APP_ERR") &
   APP_PID=$!
   focus_main
 }
@@ -287,6 +291,19 @@ expect_file() {  # expect_file EXPECTED ACTUAL WHAT: byte for byte, a readable d
     diff -u <(cat -A "$1") <(cat -A "$2") >&2
     die "$3: $(basename "$2") differs from what was expected"
   fi
+}
+
+fake_opener() {  # fake_opener: the desktop opener only records what it is asked to open
+  mkdir -p "$E2E_TMP/bin"
+  printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$E2E_TMP/opened.log" >"$E2E_TMP/bin/xdg-open"
+  chmod +x "$E2E_TMP/bin/xdg-open"
+  export PATH="$E2E_TMP/bin:$PATH"
+}
+
+no_temporaries() {  # no_temporaries WHAT: no temporary file of a save is left in $WORK
+  compgen -G "$WORK/.diet.dat.tmp-*" >/dev/null && die "$1: a temporary file was left: $(ls -a "$WORK")"
+  compgen -G "$WORK/.Report.htm.tmp-*" >/dev/null && die "$1: a temporary report was left: $(ls -a "$WORK")"
+  return 0
 }
 
 wait_file() {  # wait_file PATH SECONDS [WHAT]: until PATH exists and is not empty

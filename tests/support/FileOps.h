@@ -9,7 +9,8 @@
 namespace testing_support {
 
 inline constexpr std::array kAllOps = {platform::FileOp::Open,  platform::FileOp::Write,  platform::FileOp::Sync,
-                                       platform::FileOp::Close, platform::FileOp::Rename, platform::FileOp::SyncDir};
+                                       platform::FileOp::Close, platform::FileOp::Rename, platform::FileOp::SyncDir,
+                                       platform::FileOp::Backup};
 
 inline const char* Name(platform::FileOp op) {
   using platform::FileOp;
@@ -26,6 +27,8 @@ inline const char* Name(platform::FileOp op) {
       return "Rename";
     case FileOp::SyncDir:
       return "SyncDir";
+    case FileOp::Backup:
+      return "Backup";
   }
   return "?";
 }

@@ -151,4 +151,30 @@ TEST(LogFormatTest, RandomLogsRoundTripByteForByte) {
   }
 }
 
+TEST(LogParserTest, PiecesSplitAnywhereParseAsTheWhole) {
+  // The loader parses the log as it is read, in pieces: a line, a key or a value may be split.
+  const std::string_view texts[] = {
+      "CREATOR=GIRTHMINDER 1.0\nDATE=2006-01-31\nWEIGHT=82.5 \nCHEST=104\n\nDATE=2006-02-07\nNECK=41",
+      "DATE=a\nDATE=b\nARM=1\n",
+      "\n\nDATE=x\n  WEIGHT=ignored\nWEIGHT=kept\t\n",
+      "",
+  };
+  const auto collect = [](Entries& into) { return [&into](const MeasurementEntry& e) { into.push_back(e); }; };
+  for (const std::string_view text : texts) {
+    Entries whole;
+    storage::ParseLog(text, collect(whole));
+    for (std::size_t cut1 = 0; cut1 <= text.size(); ++cut1) {
+      for (std::size_t cut2 = cut1; cut2 <= text.size(); ++cut2) {
+        Entries pieces;
+        storage::LogParser parser(collect(pieces));
+        parser.Feed(text.substr(0, cut1));
+        parser.Feed(text.substr(cut1, cut2 - cut1));
+        parser.Feed(text.substr(cut2));
+        parser.Finish();
+        EXPECT_EQ(pieces, whole) << "cut at " << cut1 << " and " << cut2 << " of: " << text;
+      }
+    }
+  }
+}
+
 }  // namespace

@@ -1,6 +1,5 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,7 +10,6 @@
 #include <ostream>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <utility>
 
 #include "TempDir.h"
@@ -119,35 +117,51 @@ TEST(ReadTextFileTest, ReadsLargeFileDecodedAndStopsAtCtrlZ) {
   EXPECT_TRUE(result.text == text) << "read " << result.text.size() << " bytes, expected " << text.size();
 }
 
-TEST(ReadTextFileTest, ReadsSourceOfUnknownSizeToItsEnd) {
-  // A named pipe reports size 0 and delivers its bytes in pieces.
+TEST(ReadTextFileTest, OnlyRegularFilesAreReadAndOpeningNeverWaits) {
+  // A FIFO with a writer that never speaks: reading it would wait for ever. It is not read,
+  // like a socket or a device: the caller gets OpenFailed at once.
   TempDir dir;
   const std::string path = dir / "diet.dat";
   ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-  const std::string text = ManyLines(100'000);  // far more than a pipe holds at once
-  const std::string raw = EncodeTextMode(text);
-  // Opened for reading and writing, the pipe has a writer before the reader comes, so the
-  // writer's close is the only end of the data. The writer gives up after a quiet while, so
-  // a reader that stops early fails the test instead of hanging it.
-  const int writeFd = ::open(path.c_str(), O_RDWR | O_NONBLOCK);
+  const int writeFd = ::open(path.c_str(), O_RDWR | O_NONBLOCK);  // the silent writer
   ASSERT_GE(writeFd, 0);
-  std::thread writer([&] {
-    std::size_t done = 0;
-    while (done < raw.size()) {
-      pollfd ready{writeFd, POLLOUT, 0};
-      if (::poll(&ready, 1, 5000) <= 0) break;
-      const ssize_t n = ::write(writeFd, raw.data() + done, raw.size() - done);
-      if (n < 0 && errno == EAGAIN) continue;
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    ::close(writeFd);
-  });
-  const auto result = ReadTextFile(path);
-  writer.join();
+  const auto fifo = ReadTextFile(path);
+  ::close(writeFd);
+  EXPECT_EQ(fifo.status, TextReadStatus::OpenFailed);
+  EXPECT_EQ(ReadTextFile(path).status, TextReadStatus::OpenFailed) << "a FIFO without a writer";
+  EXPECT_EQ(ReadTextFile("/dev/null").status, TextReadStatus::OpenFailed) << "a device";
+  EXPECT_TRUE(std::filesystem::is_fifo(path)) << "nothing was created in its place";
+}
 
-  EXPECT_EQ(result.status, TextReadStatus::Ok);
-  EXPECT_TRUE(result.text == text) << "read " << result.text.size() << " bytes, expected " << text.size();
+TEST(TextModeDecoderTest, PiecesSplitAnywhereDecodeAsTheWhole) {
+  // The reader feeds the decoder in pieces: a CR LF pair, a lone CR or a Ctrl-Z may fall on
+  // any boundary.
+  const std::string_view inputs[] = {
+      "a\r\nb\r\n",
+      "a\rb\r",
+      "a\r\r\nb",
+      "\r\n\r\n",
+      "ab\x1A"
+      "cd\r\n",
+      "a\r\x1A\n",
+      "\r",
+      "\r\r\r\n\n",
+      "x\r\n\x1A",
+  };
+  for (const std::string_view raw : inputs) {
+    const std::string whole = DecodeTextMode(raw);
+    for (std::size_t cut1 = 0; cut1 <= raw.size(); ++cut1) {
+      for (std::size_t cut2 = cut1; cut2 <= raw.size(); ++cut2) {
+        platform::TextModeDecoder decoder;
+        std::string text;
+        decoder.Feed(raw.substr(0, cut1), text);
+        decoder.Feed(raw.substr(cut1, cut2 - cut1), text);
+        decoder.Feed(raw.substr(cut2), text);
+        decoder.Finish(text);
+        EXPECT_EQ(text, whole) << "cut at " << cut1 << " and " << cut2;
+      }
+    }
+  }
 }
 
 TEST(ReadTextFileTest, OpenFailuresAreToldApartAndCreateNothing) {

@@ -1,6 +1,6 @@
 #pragma once
 
-// A seam for tests: makes chosen system calls of SaveTextFile fail as if the system had
+// A seam for tests: makes chosen system calls of SaveFile fail as if the system had
 // refused them, so that every failure path of the safe save can be reached on purpose.
 
 #include <functional>
@@ -14,6 +14,7 @@ enum class FileOp {
   Close,    // closing the temporary file
   Rename,   // renaming it over the target
   SyncDir,  // opening the directory (before the rename) and syncing it (after the rename)
+  Backup,   // making the backup of the replaced version: its hard link, or creating its copy
 };
 
 // The hook is asked before each such call; a positive result is taken as the call's errno and

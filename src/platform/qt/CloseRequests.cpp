@@ -10,8 +10,12 @@
 #include <QTimer>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <functional>
+#include <utility>
 
 #include "platform/Dialog.h"
+#include "platform/LastChance.h"
 #include "platform/WinApp.h"
 #include "platform/qt/DialogWindow.h"
 
@@ -28,7 +32,29 @@ void OnSignal(int) {
   errno = saved;
 }
 
+std::function<void()>& LastChance() {
+  // Never destroyed: it is still asked for by the exit handler, after static objects are gone.
+  static auto* handler = new std::function<void()>;
+  return *handler;
+}
+
+// Runs the handler once, whichever way of ending comes first.
+void RunLastChance() {
+  std::function<void()> handler = std::exchange(LastChance(), {});
+  if (handler) handler();
+}
+
+QtMessageHandler g_previousMessageHandler = nullptr;
+
+void OnMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  // A fatal message aborts the process right after this handler.
+  if (type == QtFatalMsg) RunLastChance();
+  if (g_previousMessageHandler) g_previousMessageHandler(type, context, message);
+}
+
 }  // namespace
+
+void SetLastChanceHandler(std::function<void()> handler) { LastChance() = std::move(handler); }
 
 void RequestMainWindowClose() {
   CWinApp* app = AfxGetApp();
@@ -46,6 +72,13 @@ void RequestMainWindowClose() {
 }
 
 void InstallCloseRequests() {
+  // A file size limit makes a write fail with EFBIG, which the save reports, instead of ending
+  // the process in the middle of it.
+  std::signal(SIGXFSZ, SIG_IGN);
+  // The toolkit ends the process itself when the display goes away: the data is saved first.
+  std::atexit(RunLastChance);
+  g_previousMessageHandler = qInstallMessageHandler(OnMessage);
+
   if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
   auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, qApp);
   QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <algorithm>
+#include <limits>
 
 #include "platform/ListCtrl.h"
 #include "platform/WinApp.h"
@@ -35,6 +36,8 @@ QString FromBytes(const std::string& bytes) {
 }  // namespace
 
 ByteEdit::ByteEdit(QWidget* parent) : QLineEdit(parent) {
+  // No value is ever shortened: Qt's default limit is 32767 characters.
+  setMaxLength(std::numeric_limits<int>::max());
   connect(this, &QLineEdit::textEdited, this, &ByteEdit::RemoveLineBreaks);
 }
 

@@ -25,6 +25,26 @@ Qt::Alignment AlignmentOf(int format) {
 // The buttons the list reacts to: the left one selects and clicks, the right one selects.
 bool SelectingButton(Qt::MouseButton button) { return button == Qt::LeftButton || button == Qt::RightButton; }
 
+// What the list shows of a very long cell: its first bytes (whole characters) and an ellipsis.
+// The stored text stays whole; only what is drawn and measured is bounded, so that a value of
+// megabytes costs no more to paint or to fit than one of a few thousand characters.
+constexpr std::size_t kShownBytes = 4096;
+
+std::string_view ShownPrefix(std::string_view text) {
+  if (text.size() <= kShownBytes) return text;
+  std::size_t cut = kShownBytes;
+  // Back to the start of a UTF-8 character (at most three continuation bytes).
+  for (int i = 0; i < 3 && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80; ++i) --cut;
+  return text.substr(0, cut);
+}
+
+QString ShownText(std::string_view text) {
+  const std::string_view shown = ShownPrefix(text);
+  QString result = QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size()));
+  if (shown.size() < text.size()) result += QChar(0x2026);
+  return result;
+}
+
 }  // namespace
 
 int RowCountModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows; }
@@ -64,10 +84,7 @@ int ListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant ListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= m_store.Count() || index.column() >= columnCount()) return {};
-  if (role == Qt::DisplayRole) {
-    const std::string_view text = m_store.Get(index.row(), index.column());
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-  }
+  if (role == Qt::DisplayRole) return ShownText(m_store.Get(index.row(), index.column()));
   if (role == Qt::TextAlignmentRole)
     return QVariant::fromValue(AlignmentOf(m_columns[static_cast<std::size_t>(index.column())].format));
   return {};
@@ -280,6 +297,7 @@ void ListView::UpdateCharWidths() {
 }
 
 int ListView::MeasureText(std::string_view text) const {
+  if (text.size() > kShownBytes) return QFontMetrics(font()).horizontalAdvance(ShownText(text));
   int width = 0;
   for (const char ch : text) {
     const auto byte = static_cast<unsigned char>(ch);

@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 #include <QHeaderView>
-#include <cctype>
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>

@@ -39,7 +39,7 @@ bool SystemLocalTime(std::int64_t seconds, std::tm* out) {
 // A local clock reading counted in seconds as if it were UTC.
 std::int64_t ClockSeconds(const std::tm& local) {
   return DaysFromCivil(std::int64_t{local.tm_year} + 1900, local.tm_mon + 1, local.tm_mday) * kSecondsPerDay +
-         local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
+         std::int64_t{local.tm_hour} * 3600 + std::int64_t{local.tm_min} * 60 + local.tm_sec;
 }
 
 struct ZoneOffset {

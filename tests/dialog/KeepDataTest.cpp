@@ -377,7 +377,7 @@ TEST_F(KeepDataTest, Point10_AsOrdinaryUser_AReadOnlyFolderLeavesTheEntriesInARe
 // Point 11: a value of 10 MB keeps start-up, repaint and Quit under a second each; the list
 // shows a bounded prefix, and the value is saved whole.
 TEST_F(KeepDataTest, Point11_AHugeValueStaysResponsive) {
-  std::string huge(10 * 1024 * 1024, 'x');
+  std::string huge(std::size_t{10} * 1024 * 1024, 'x');
   for (std::size_t i = 0; i < huge.size(); i += 100) huge[i] = static_cast<char>('a' + i % 26);
   huge[5] = '\xC3';  // and not ASCII only
   huge[6] = '\xA9';

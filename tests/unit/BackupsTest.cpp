@@ -68,7 +68,8 @@ struct PruneCase {
 
 std::vector<std::int64_t> Hourly(int count) {
   std::vector<std::int64_t> ages;
-  for (int i = 0; i < count; ++i) ages.push_back(i * 3600);
+  ages.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) ages.push_back(std::int64_t{i} * 3600);
   return ages;
 }
 
@@ -86,6 +87,7 @@ std::set<std::size_t> Union(std::set<std::size_t> a, const std::set<std::size_t>
 TEST(BackupPruningTest, KeepsTheNewestTenAndTheNewestOfEachOfThirtyDays) {
   // kNow is 08:15 UTC: ages up to 8 h 15 min are today.
   std::vector<std::int64_t> daily;  // one each day at the same time, today first, for 40 days
+  daily.reserve(40);
   for (int d = 0; d < 40; ++d) daily.push_back(d * kDay);
   std::vector<std::int64_t> twicePerDay;  // 07:15 and 06:15 each day, for 40 days
   for (int d = 0; d < 40; ++d) {

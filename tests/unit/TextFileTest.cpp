@@ -137,16 +137,9 @@ TEST(TextModeDecoderTest, PiecesSplitAnywhereDecodeAsTheWhole) {
   // The reader feeds the decoder in pieces: a CR LF pair, a lone CR or a Ctrl-Z may fall on
   // any boundary.
   const std::string_view inputs[] = {
-      "a\r\nb\r\n",
-      "a\rb\r",
-      "a\r\r\nb",
-      "\r\n\r\n",
-      "ab\x1A"
-      "cd\r\n",
-      "a\r\x1A\n",
-      "\r",
-      "\r\r\r\n\n",
-      "x\r\n\x1A",
+      "a\r\nb\r\n",   "a\rb\r", "a\r\r\nb",   "\r\n\r\n",
+      "ab\032cd\r\n",  // 0x1A in the middle
+      "a\r\x1A\n",    "\r",     "\r\r\r\n\n", "x\r\n\x1A",
   };
   for (const std::string_view raw : inputs) {
     const std::string whole = DecodeTextMode(raw);

@@ -89,7 +89,7 @@ std::optional<StampedFile> ParseStampedName(std::string_view fileName, std::stri
   StampedFile file;
   file.name = std::string(candidate);
   file.seconds = DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * kSecondsPerDay +
-                 hour * 3600 + minute * 60 + second;
+                 std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
   file.sequence = sequence;
   return file;
 }

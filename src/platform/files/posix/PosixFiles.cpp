@@ -440,7 +440,7 @@ bool CopyToNewFile(int dirFd, int oldFd, const struct stat& old, const std::stri
 // backup's name, empty on failure.
 std::string MakeBackup(int dirFd, const std::string& name, int oldFd, const struct stat& old, std::int64_t now) {
   for (int sequence = 0; sequence <= kMaxStampSequence; ++sequence) {
-    const std::string backup = StampedName(name, now, sequence, kBackupSuffix);
+    std::string backup = StampedName(name, now, sequence, kBackupSuffix);
     if (const int fault = InjectedFault(FileOp::Backup)) {
       errno = fault;
     } else if (::linkat(dirFd, name.c_str(), dirFd, backup.c_str(), 0) == 0) {
@@ -510,17 +510,46 @@ TextReadResult ReadTextFile(const std::string& path) {
   return result;
 }
 
-bool SaveFile(const std::string& path, const ByteSource& source, const SaveOptions& options) {
+namespace {
+
+// The folder and the name of the file a save replaces, after following symbolic links.
+bool SplitTarget(const std::string& path, std::string& dir, std::string& name) {
   std::string target;
   if (!ResolveLinks(path, target)) return false;
-
   const auto slash = target.rfind('/');
-  const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
-  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
+  name = slash == std::string::npos ? target : target.substr(slash + 1);
   if (name.empty() || name == "." || name == "..") {
     errno = EISDIR;
     return false;
   }
+  return true;
+}
+
+// Checks the file a save would replace and opens it, for its attributes and to compare the new
+// bytes with. False (with errno) when it must not be replaced. One that cannot be read (or that
+// is no longer the file just looked at) is simply not compared: `oldFd` stays closed.
+bool OpenReplacedFile(int dirFd, const std::string& name, const struct stat& old, FdCloser& oldFd) {
+  if (!S_ISREG(old.st_mode)) {
+    errno = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
+    return false;
+  }
+  // rename would replace a file we may not write to; the old log must stay as it is.
+  if (::faccessat(dirFd, name.c_str(), W_OK, AT_EACCESS) != 0) return false;
+  oldFd.reset(::openat(dirFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK));
+  struct stat opened {};
+  if (oldFd.get() >= 0 &&
+      (::fstat(oldFd.get(), &opened) != 0 || opened.st_ino != old.st_ino || opened.st_dev != old.st_dev))
+    oldFd.reset();
+  return true;
+}
+
+}  // namespace
+
+bool SaveFile(const std::string& path, const ByteSource& source, const SaveOptions& options) {
+  std::string dir;
+  std::string name;
+  if (!SplitTarget(path, dir, name)) return false;
 
   // The directory is opened before anything changes, so that only its final sync can fail
   // after the rename.
@@ -538,21 +567,7 @@ bool SaveFile(const std::string& path, const ByteSource& source, const SaveOptio
     exists = false;
   }
   FdCloser oldFd;
-  if (exists) {
-    if (!S_ISREG(old.st_mode)) {
-      errno = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
-      return false;
-    }
-    // rename would replace a file we may not write to; the old log must stay as it is.
-    if (::faccessat(dirFd.get(), name.c_str(), W_OK, AT_EACCESS) != 0) return false;
-    // The old file, for its attributes and to compare the new bytes with; one that cannot be
-    // read (or that is no longer the file just looked at) is simply not compared.
-    oldFd.reset(::openat(dirFd.get(), name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK));
-    struct stat opened {};
-    if (oldFd.get() >= 0 &&
-        (::fstat(oldFd.get(), &opened) != 0 || opened.st_ino != old.st_ino || opened.st_dev != old.st_dev))
-      oldFd.reset();
-  }
+  if (exists && !OpenReplacedFile(dirFd.get(), name, old, oldFd)) return false;
 
   std::string tempName;
   const int fd = CreateTemporary(dirFd.get(), name, exists ? 0600 : 0666, tempName);

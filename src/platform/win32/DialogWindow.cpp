@@ -2,6 +2,7 @@
 
 #include "platform/ListCtrl.h"
 #include "platform/WinApp.h"
+#include "platform/win32/CalendarKeys.h"
 #include "platform/win32/ListView.h"
 #include "platform/win32/Menus.h"
 #include "platform/win32/Services.h"
@@ -125,6 +126,7 @@ BOOL DialogWindow::OnInitDialog() {
         range[1].wMonth = 12;
         range[1].wDay = 31;
         SendMessageW(hwnd, MCM_SETRANGE, GDTR_MIN | GDTR_MAX, reinterpret_cast<LPARAM>(range));
+        AddCalendarKeys(hwnd);
         m_calendars.push_back(control.id);
         break;
       }

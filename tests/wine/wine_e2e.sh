@@ -14,7 +14,7 @@ wine_prepare_prefix() {  # the prefix's version: bump when the settings below ch
   mkdir -p "$WINEPREFIX" || die "cannot create $WINEPREFIX"
   (
     flock 9
-    [[ -f "$WINEPREFIX/.girth-e2e-ready-2" ]] && exit 0
+    [[ -f "$WINEPREFIX/.girth-e2e-ready-3" ]] && exit 0
     "$GIRTH_WINE64" wineboot -i >/dev/null 2>&1
     for value in Managed Decorated; do
       "$GIRTH_WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v "$value" /d N /f >/dev/null 2>&1 || exit 1
@@ -22,8 +22,10 @@ wine_prepare_prefix() {  # the prefix's version: bump when the settings below ch
     # Web pages open in the browser, as on an installed Windows; Wine's hands them to the
     # desktop's opener (xdg-open). Without its HTML engine the prefix does not say so itself.
     "$GIRTH_WINE64" reg add 'HKCR\.htm' /ve /d htmlfile /f >/dev/null 2>&1 || exit 1
+    # The frame's close box is a Marlett letter; the prefix does not find Wine's own copy.
+    [[ -f /usr/share/wine/fonts/marlett.ttf ]] && cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
     "$WINESERVER" -w
-    touch "$WINEPREFIX/.girth-e2e-ready-2"
+    touch "$WINEPREFIX/.girth-e2e-ready-3"
   ) 9>"$WINEPREFIX.lock" || die "cannot prepare the Wine prefix $WINEPREFIX"
 }
 wine_prepare_prefix

@@ -72,7 +72,8 @@ int wmain(int argc, wchar_t** argv) {
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
       const bool icon = ClassOf(child) == L"Static" && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
       // An icon's text is the resource it was made from, not something shown.
-      std::printf("%s\t%s\t%s\n", icon ? "Icon" : Utf8(ClassOf(child)).c_str(), icon ? "" : Escaped(TextOf(child)).c_str(),
+      std::printf("%s\t%s\t%s\n", icon ? "Icon" : Utf8(ClassOf(child)).c_str(),
+                  icon ? "" : Escaped(TextOf(child)).c_str(),
                   IsWindowVisible(child) && (!icon || SendMessageW(child, STM_GETICON, 0, 0)) ? "visible" : "hidden");
     }
   }

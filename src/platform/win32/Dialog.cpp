@@ -15,9 +15,7 @@ using platform::DialogWindow;
 
 namespace {
 
-HWND HandleOf(const CDialog* dialog) {
-  return dialog && dialog->Window() ? dialog->Window()->Handle() : nullptr;
-}
+HWND HandleOf(const CDialog* dialog) { return dialog && dialog->Window() ? dialog->Window()->Handle() : nullptr; }
 
 // A dialog given no parent is owned by the application's main window, as the framework does.
 HWND OwnerOf(const CDialog* dialog) {
@@ -142,8 +140,8 @@ int CDialog::DoModal() {
   m_result = -1;
   const std::vector<DWORD> bytes = platform::BuildDialogTemplate(m_template);
   const INT_PTR result =
-      DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()),
-                              OwnerOf(this), &DialogWindow::Proc, reinterpret_cast<LPARAM>(m_window.get()));
+      DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), OwnerOf(this),
+                              &DialogWindow::Proc, reinterpret_cast<LPARAM>(m_window.get()));
   m_window.reset();
   m_modal = false;
   return result == -1 ? -1 : m_result;

@@ -31,8 +31,7 @@ int TextWidth(HDC dc, std::string_view text) {
 
 }  // namespace
 
-ListView::ListView(HWND list)
-    : m_list(list), m_store(0, [this](std::string_view text) { return MeasureText(text); }) {
+ListView::ListView(HWND list) : m_list(list), m_store(0, [this](std::string_view text) { return MeasureText(text); }) {
   m_font = reinterpret_cast<HFONT>(SendMessageW(m_list, WM_GETFONT, 0, 0));
   m_measureDC = CreateCompatibleDC(nullptr);
   SelectObject(m_measureDC, m_font ? static_cast<HGDIOBJ>(m_font) : GetStockObject(DEFAULT_GUI_FONT));
@@ -150,8 +149,8 @@ int ListView::InsertColumn(int column, std::string heading, int format) {
   info.mask = LVCF_FMT | LVCF_TEXT;
   info.fmt = FormatFlags(format);
   info.pszText = const_cast<wchar_t*>(text.c_str());
-  const int inserted = static_cast<int>(SendMessageW(m_list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
-                                                     reinterpret_cast<LPARAM>(&info)));
+  const int inserted = static_cast<int>(
+      SendMessageW(m_list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info)));
   if (inserted < 0) return -1;
   m_store.InsertColumn(inserted);
   m_headings.insert(m_headings.begin() + inserted, std::move(heading));
@@ -165,7 +164,7 @@ int ListView::ColumnCount() const {
 
 std::string ListView::Heading(int column) const {
   return column >= 0 && column < static_cast<int>(m_headings.size()) ? m_headings[static_cast<std::size_t>(column)]
-                                                                      : std::string{};
+                                                                     : std::string{};
 }
 
 int ListView::ContentWidth(int column) const { return m_store.MaxWidth(column) + kTextPadding; }

@@ -46,8 +46,8 @@ void UnbindMenu(CMenu* menu) { Bindings().erase(menu); }
 bool CMenu::AppendMenu(UINT flags, UINT id, const std::string& text) {
   if (HMENU real = platform::RealMenu(this)) {
     const std::wstring shown = platform::WideFromBytes(text);
-    const BOOL appended = (flags & MF_SEPARATOR) ? AppendMenuW(real, flags, 0, nullptr)
-                                                 : AppendMenuW(real, flags, id, shown.c_str());
+    const BOOL appended =
+        (flags & MF_SEPARATOR) ? AppendMenuW(real, flags, 0, nullptr) : AppendMenuW(real, flags, id, shown.c_str());
     if (!appended) return false;
   }
   if (flags & MF_SEPARATOR)

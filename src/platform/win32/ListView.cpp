@@ -143,6 +143,7 @@ void ListView::ApplyShifts() {
 }
 
 int ListView::InsertColumn(int column, std::string heading, int format) {
+  ApplyPendingWidths();  // noted widths belong to the columns as they are
   column = std::clamp(column, 0, static_cast<int>(m_headings.size()));
   const std::wstring text = WideFromBytes(heading);
   LVCOLUMNW info{};
@@ -192,10 +193,31 @@ int ListView::HeadingWidth(int column) const {
 }
 
 void ListView::SetColumnWidth(int column, int width) {
-  ListView_SetColumnWidth(m_list, column, std::clamp(width, 0, 0xFFFF));
+  width = std::clamp(width, 0, 0xFFFF);  // the width travels in 16 bits
+  if (m_redraw) {
+    ListView_SetColumnWidth(m_list, column, width);
+    return;
+  }
+  if (column < 0 || column >= static_cast<int>(m_headings.size())) return;
+  m_pendingWidths.resize(m_headings.size(), -1);
+  m_pendingWidths[static_cast<std::size_t>(column)] = width;
 }
 
-int ListView::ColumnWidth(int column) const { return ListView_GetColumnWidth(m_list, column); }
+int ListView::ColumnWidth(int column) const {
+  if (column >= 0 && static_cast<std::size_t>(column) < m_pendingWidths.size() &&
+      m_pendingWidths[static_cast<std::size_t>(column)] >= 0)
+    return m_pendingWidths[static_cast<std::size_t>(column)];
+  return ListView_GetColumnWidth(m_list, column);
+}
+
+void ListView::ApplyPendingWidths() {
+  std::vector<int> widths;
+  widths.swap(m_pendingWidths);
+  for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
+    const int width = widths[static_cast<std::size_t>(column)];
+    if (width >= 0 && width != ListView_GetColumnWidth(m_list, column)) ListView_SetColumnWidth(m_list, column, width);
+  }
+}
 
 int ListView::SelectionMark() const { return ListView_GetSelectionMark(m_list); }
 
@@ -217,6 +239,7 @@ void ListView::SetRedraw(bool redraw) {
   m_redraw = redraw;
   if (redraw) {
     ApplyShifts();
+    ApplyPendingWidths();
     SendMessageW(m_list, WM_SETREDRAW, TRUE, 0);
   } else {
     SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);

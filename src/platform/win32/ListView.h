@@ -38,6 +38,9 @@ class ListView {
   int ContentWidth(int column) const;  // fits the widest cell
   int HeadingWidth(int column) const;  // fits the heading; the last column fills the rest
   int AvailableWidth() const;          // the width the columns share
+  // A column's width in pixels. While repainting is off, widths are only noted and reach the
+  // control once, when it is turned on again, so that autosizing (three widths per column)
+  // moves no column back and forth; reading gives back what the control will hold.
   void SetColumnWidth(int column, int width);
   int ColumnWidth(int column) const;
 
@@ -64,6 +67,7 @@ class ListView {
   };
   void NoteShift(int row, int delta);
   void ApplyShifts();
+  void ApplyPendingWidths();
 
   HWND m_list;
   HFONT m_font = nullptr;
@@ -72,8 +76,9 @@ class ListView {
   RowStore m_store;
   std::vector<std::string> m_headings;
   bool m_redraw = true;
-  std::vector<Shift> m_shifts;  // not yet told to the control
-  std::wstring m_shown;         // the text last handed to the control
+  std::vector<Shift> m_shifts;       // not yet told to the control
+  std::vector<int> m_pendingWidths;  // per column while repainting is off, -1 for none
+  std::wstring m_shown;              // the text last handed to the control
 };
 
 }  // namespace platform

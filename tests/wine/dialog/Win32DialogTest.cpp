@@ -88,6 +88,7 @@ class Win32DialogTest : public ::testing::Test {
     platform::SetModalHook({});
     platform::SetSocketInitHook({});
     platform::SetFileFaultHook({});
+    platform::SetDrawIconHook({});
     fs::current_path(m_oldDir);
     std::error_code ignored;
     SetFileAttributesW((m_dir / "diet.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -366,6 +367,52 @@ TEST_F(Win32DialogTest, TheRealSystemMenuEndsWithTheAboutItemWhichOpensTheAboutB
   EXPECT_EQ(shown, std::vector<int>{IDD_ABOUTBOX});
   EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(Main(), WM_QUERYDRAGICON, 0, 0)), m_dialog->m_hIcon);
   EXPECT_NE(m_dialog->m_hIcon, nullptr) << "icon 128 from the executable's resources";
+}
+
+TEST_F(Win32DialogTest, F1GoesToTheApplicationsHelpCommand) {
+  struct HelpCountingApp : CWinApp {
+    int helps = 0;
+    void OnHelp() override { ++helps; }
+  } app;
+  OpenMain();
+  SetForegroundWindow(Main());
+  SetFocus(Control(IDC_WEIGHT));
+  // F1 from the keyboard, as the system's input queue delivers it.
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ASSERT_EQ(SendInput(2, keys, sizeof(INPUT)), 2u);
+  for (int i = 0; i < 50 && app.helps == 0; ++i) {
+    Sleep(10);
+    PumpMessages();
+  }
+  EXPECT_EQ(app.helps, 1);
+  EXPECT_TRUE(m_dialog->IsWindow()) << "help ends nothing";
+}
+
+TEST_F(Win32DialogTest, MinimisedTheIconIsDrawnInTheMiddleOfTheClientArea) {
+  struct Drawn {
+    int x, y;
+    const void* icon;
+  };
+  std::vector<Drawn> drawn;
+  platform::SetDrawIconHook([&](int x, int y, const void* icon) { drawn.push_back({x, y, icon}); });
+  OpenMain();
+  RedrawWindow(Main(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_TRUE(drawn.empty()) << "a normal window paints as a dialog does";
+  ShowWindow(Main(), SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(Main()));
+  // Windows since Vista (and Wine) no longer paint a minimised window's client area; where a
+  // system still does, this is the message it sends.
+  SendMessageW(Main(), WM_PAINT, 0, 0);
+  platform::SetDrawIconHook({});
+  ASSERT_EQ(drawn.size(), 1u);
+  RECT client{};
+  GetClientRect(Main(), &client);
+  EXPECT_EQ(drawn[0].x, (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2);
+  EXPECT_EQ(drawn[0].y, (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2);
+  EXPECT_EQ(drawn[0].icon, m_dialog->m_hIcon);
 }
 
 TEST_F(Win32DialogTest, WithoutWindowsSocketsTheProgramSaysSoAndTouchesNoFile) {

@@ -94,6 +94,9 @@ INT_PTR DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       if (m_owner) m_owner->OnDestroy();  // the controls still exist here
       return FALSE;
+    case kFlushListsMessage:
+      for (auto& [id, list] : m_lists) list->Flush();
+      return TRUE;
     case kRunModalHookMessage:
       if (m_owner) RunModalHook(*m_owner);
       return TRUE;

@@ -76,7 +76,10 @@ int ListView::InsertRow(int index, std::span<const std::string_view> texts) {
 bool ListView::SetText(int row, int column, std::string_view text) {
   if (row < 0 || row >= m_store.Count() || column < 0 || column >= m_store.Columns()) return false;
   m_store.Set(row, column, text);
-  if (m_redraw) ListView_RedrawItems(m_list, row, row);
+  if (m_redraw)
+    ListView_RedrawItems(m_list, row, row);
+  else
+    m_changedWhileOff = true;
   return true;
 }
 
@@ -93,6 +96,8 @@ bool ListView::SwapTexts(int row1, int row2) {
   if (m_redraw) {
     ListView_RedrawItems(m_list, row1, row1);
     ListView_RedrawItems(m_list, row2, row2);
+  } else {
+    m_changedWhileOff = true;
   }
   return true;
 }
@@ -102,6 +107,14 @@ void ListView::NoteShift(int row, int delta) {
     m_shifts.back().delta += delta;  // a load inserts every row at the top: one shift
   else
     m_shifts.push_back({row, delta});
+  // The control hears of it once the handler that changed the rows has returned (or sooner,
+  // when the selection is read), so that an insert and the autosize after it cost the
+  // control one update, not two.
+  if (m_redraw && !m_flushPosted) m_flushPosted = PostMessageW(GetParent(m_list), kFlushListsMessage, 0, 0) != 0;
+}
+
+void ListView::Flush() {
+  m_flushPosted = false;
   if (m_redraw) ApplyShifts();
 }
 
@@ -139,7 +152,7 @@ void ListView::ApplyShifts() {
   if (const int row = follow(focus); row >= 0) ListView_SetItemState(m_list, row, LVIS_FOCUSED, LVIS_FOCUSED);
   ListView_SetSelectionMark(m_list, follow(mark));
   m_shifts.clear();
-  if (m_redraw) InvalidateRect(m_list, nullptr, TRUE);
+  InvalidateRect(m_list, nullptr, TRUE);
 }
 
 int ListView::InsertColumn(int column, std::string heading, int format) {
@@ -219,9 +232,15 @@ void ListView::ApplyPendingWidths() {
   }
 }
 
-int ListView::SelectionMark() const { return ListView_GetSelectionMark(m_list); }
+int ListView::SelectionMark() {
+  ApplyShifts();
+  return ListView_GetSelectionMark(m_list);
+}
 
-void ListView::SetSelectionMark(int row) { ListView_SetSelectionMark(m_list, row); }
+void ListView::SetSelectionMark(int row) {
+  ApplyShifts();
+  ListView_SetSelectionMark(m_list, row);
+}
 
 bool ListView::Select(int row, bool selected) {
   if (row < 0 || row >= m_store.Count()) return false;
@@ -230,19 +249,22 @@ bool ListView::Select(int row, bool selected) {
   return true;
 }
 
-bool ListView::IsSelected(int row) const {
+bool ListView::IsSelected(int row) {
+  ApplyShifts();
   return row >= 0 && row < m_store.Count() && (ListView_GetItemState(m_list, row, LVIS_SELECTED) & LVIS_SELECTED);
 }
 
 void ListView::SetRedraw(bool redraw) {
   if (redraw == m_redraw) return;
   m_redraw = redraw;
+  // Nothing reaches the control while repainting is off (rows, texts and widths wait here),
+  // so the control itself is never switched: that costs the system a restyle of the window
+  // each way.
   if (redraw) {
     ApplyShifts();
     ApplyPendingWidths();
-    SendMessageW(m_list, WM_SETREDRAW, TRUE, 0);
-  } else {
-    SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);
+    if (m_changedWhileOff) InvalidateRect(m_list, nullptr, TRUE);
+    m_changedWhileOff = false;
   }
 }
 

@@ -14,6 +14,9 @@
 
 namespace platform {
 
+// Posted to a list's dialog after rows were inserted or removed; see ListView::Flush.
+inline constexpr UINT kFlushListsMessage = WM_APP + 0x4C;
+
 class ListView {
  public:
   explicit ListView(HWND list);
@@ -44,10 +47,13 @@ class ListView {
   void SetColumnWidth(int column, int width);
   int ColumnWidth(int column) const;
 
-  int SelectionMark() const;
+  // Reading or setting the selection first tells the control of rows it has not heard of.
+  int SelectionMark();
   void SetSelectionMark(int row);
   bool Select(int row, bool selected);
-  bool IsSelected(int row) const;
+  bool IsSelected(int row);
+  // What a posted kFlushListsMessage does: the control learns of the rows inserted or removed.
+  void Flush();
 
   void SetRedraw(bool redraw);
   void Invalidate();
@@ -78,7 +84,9 @@ class ListView {
   bool m_redraw = true;
   std::vector<Shift> m_shifts;       // not yet told to the control
   std::vector<int> m_pendingWidths;  // per column while repainting is off, -1 for none
-  std::wstring m_shown;              // the text last handed to the control
+  bool m_changedWhileOff = false;    // texts set while repainting was off
+  bool m_flushPosted = false;
+  std::wstring m_shown;  // the text last handed to the control
 };
 
 }  // namespace platform

@@ -88,7 +88,7 @@ INT_PTR DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_ENDSESSION:
       // The process may end as soon as this returns: the log is saved now.
-      if (wParam) EndSessionNow(m_owner);
+      if (wParam) EndSessionNow();
       SetWindowLongPtrW(m_hwnd, DWLP_MSGRESULT, 0);
       return TRUE;
     case WM_DESTROY:

@@ -56,7 +56,7 @@ HICON IconHandle(const IconResource& icon) {
   return LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(icon.id));
 }
 
-void EndSessionNow(CDialog*) {
+void EndSessionNow() {
   CWinApp* app = AfxGetApp();
   CDialog* main = app ? app->m_pMainWnd : nullptr;
   const HWND hwnd = main && main->Window() ? main->Window()->Handle() : nullptr;

@@ -15,6 +15,6 @@ void RecordDrawnIcon(int x, int y, const void* icon);
 // The session is ending and the process may end as soon as the message returns: boxes open
 // above the main dialog are dismissed and the main dialog is ended and destroyed now, so that
 // its OnDestroy saves the log.
-void EndSessionNow(CDialog* receiver);
+void EndSessionNow();
 
 }  // namespace platform

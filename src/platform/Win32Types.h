@@ -15,7 +15,6 @@
 #include <cstdint>
 
 using UINT = unsigned int;
-using UINT_PTR = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 

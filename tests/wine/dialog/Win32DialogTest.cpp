@@ -193,6 +193,23 @@ TEST_F(Win32DialogTest, TheWorkedExampleIsSavedByteForByteAndLoadsBackInOrder) {
   EXPECT_TRUE(m_boxes.empty());
 }
 
+TEST_F(Win32DialogTest, TheCloseCommandAndEnterInAnEditSaveAsEscapeDoes) {
+  OpenMain();
+  AddEntry(kJanuary);
+  SendMessageW(Main(), WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box, Alt+F4
+  PumpMessages();
+  EXPECT_FALSE(m_dialog->IsWindow());
+  EXPECT_EQ(ReadFileBytes("diet.dat"), kExample.substr(0, 25 + 17 + 13 + 11 + 9 + 8 + 8 + 10));
+
+  OpenMain();
+  AddEntry(kFebruary);
+  SetFocus(Control(IDC_WEIGHT));
+  Press(VK_RETURN);  // the default button, Quit
+  EXPECT_FALSE(m_dialog->IsWindow());
+  EXPECT_EQ(ReadFileBytes("diet.dat"), kExample);
+  EXPECT_TRUE(m_boxes.empty());
+}
+
 TEST_F(Win32DialogTest, TheFormGivesBackTheBytesItWasGivenAndSavesThemUnchanged) {
   // The manifest makes UTF-8 the code page; bytes it cannot show still pass whole.
   EXPECT_EQ(GetACP(), 65001u) << "the manifest's active code page";

@@ -29,9 +29,13 @@ wine_prepare_prefix() {  # the prefix's version: bump when the settings below ch
   ) 9>"$WINEPREFIX.lock" || die "cannot prepare the Wine prefix $WINEPREFIX"
 }
 wine_prepare_prefix
-# A Wine server left from another X server would draw there: this run starts its own.
+# A Wine server left from another X server would draw there: this run starts its own, with
+# Wine's background services up on this display before the program comes (their output goes
+# nowhere, so that nothing waits for them).
 "$WINESERVER" -k 2>/dev/null
 "$WINESERVER" -w 2>/dev/null
+"$WINESERVER" -p 2>/dev/null
+"$GIRTH_WINE64" cmd /c exit 0 </dev/null >/dev/null 2>&1
 
 # Wine does not give the X focus to a window it opens: the scripts give it.
 wait_focus() { focus_window "$1"; }

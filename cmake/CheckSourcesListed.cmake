@@ -5,8 +5,9 @@ cmake_minimum_required(VERSION 3.25)
 # ListedSources.cmake). Adding a file means naming it in its folder's CMakeLists.txt.
 file(STRINGS ${LISTED} listed)
 file(GLOB_RECURSE present ${ROOT}/src/*.cpp ${ROOT}/tests/*.cpp)
-# The Windows build's own files are listed by the Windows build (scripts/test-windows).
-list(FILTER present EXCLUDE REGEX "/(win32|windows)/|Win32\\.cpp$")
+# The Windows build's own files (win32/, windows/, and tests/wine/, run under Wine) are listed
+# by the Windows build (scripts/test-windows).
+list(FILTER present EXCLUDE REGEX "/(win32|windows|wine)/|Win32\\.cpp$")
 set(missing)
 foreach(file ${present})
   if(NOT file IN_LIST listed)

@@ -313,3 +313,10 @@ wait_file() {  # wait_file PATH SECONDS [WHAT]: until PATH exists and is not emp
     sleep 0.05
   done
 }
+
+# Another system's program is driven by the same scripts through a library of its own
+# (tests/wine/wine_e2e.sh for the Windows program under Wine).
+if [[ -n "${E2E_PLATFORM_LIB:-}" ]]; then
+  # shellcheck disable=SC1090
+  source "$E2E_PLATFORM_LIB"
+fi

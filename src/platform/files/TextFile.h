@@ -1,13 +1,18 @@
 #pragma once
 
 // The file operations of the program, with the same results on every system. This header is the
-// contract that each system's backend implements: the POSIX one is posix/PosixFiles.cpp; a
-// Win32 one implements the same functions. What is shared and pure (the text-mode codec, the
+// contract that each system's backend implements: the POSIX one is posix/PosixFiles.cpp, the
+// Win32 one win32/Win32Files.cpp. What is shared and pure (the text-mode codec, the
 // names and pruning of backups) is in TextMode.h and Backups.h, for every backend alike.
 //
 // Failures set errno (a backend on another system maps its own codes to the nearest errno).
-// Where a promise below is POSIX-specific it says so; a Win32 backend keeps the nearest thing
-// its system has (its ACL and alternate data streams for the permissions and attributes).
+// Where a promise below is POSIX-specific it says so. On Windows: there is no folder sync (the
+// temporary file is flushed with FlushFileBuffers and moved over the target by MoveFileExW with
+// MOVEFILE_WRITE_THROUGH, which is as far as that system goes), and there are no POSIX ACLs,
+// owners or extended attributes to carry over: the read-only attribute is respected (such a
+// file is not replaced), the other attributes (hidden, system, archive) are kept, and the new
+// file gets the ACL the folder gives new files. Symbolic links are not followed by name; the
+// rescue folder is %LOCALAPPDATA%\girthminder (or %APPDATA%\girthminder).
 
 #include <cstdint>
 #include <functional>

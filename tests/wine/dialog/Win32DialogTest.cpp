@@ -63,6 +63,10 @@ class Win32DialogTest : public ::testing::Test {
     m_dir = fs::path(base) /
             ("girthminder-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64()));
     fs::create_directories(m_dir);
+    // A failed save's rescue file goes to %LOCALAPPDATA%\girthminder: a folder of the test's own.
+    m_data = m_dir.string() + "-data";
+    fs::create_directories(m_data);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", m_data.c_str());
     m_oldDir = fs::current_path();
     fs::current_path(m_dir);
     platform::SetMessageBoxHook([this](const platform::MessageBoxCall& call) {
@@ -93,6 +97,7 @@ class Win32DialogTest : public ::testing::Test {
     std::error_code ignored;
     SetFileAttributesW((m_dir / "diet.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
     fs::remove_all(m_dir, ignored);
+    fs::remove_all(m_data, ignored);
   }
 
   CGirthminderDlg& OpenMain() {
@@ -174,6 +179,7 @@ class Win32DialogTest : public ::testing::Test {
   std::vector<std::string> m_opened;
   std::unique_ptr<CGirthminderDlg> m_dialog;
   fs::path m_dir;
+  fs::path m_data;
   fs::path m_oldDir;
 };
 
@@ -323,23 +329,40 @@ TEST_F(Win32DialogTest, AReportThatCannotBeWrittenIsShownOnceAndStillHandedToThe
   EXPECT_EQ(m_opened, std::vector<std::string>{"Report.htm"});
 }
 
-TEST_F(Win32DialogTest, EveryFailingStepOfTheSaveKeepsTheLogAndIsShownOnce) {
-  for (const platform::FileOp op : {platform::FileOp::Open, platform::FileOp::Write, platform::FileOp::Sync,
-                                    platform::FileOp::Close, platform::FileOp::Rename}) {
-    SCOPED_TRACE(static_cast<int>(op));
+TEST_F(Win32DialogTest, EveryFailingStepOfTheSaveKeepsTheLogAndRescuesTheEntries) {
+  // The rescue file is written through the same calls: a failing write fails it too.
+  const struct {
+    platform::FileOp op;
+    bool rescued;
+  } cases[] = {{platform::FileOp::Open, true},  {platform::FileOp::Write, false}, {platform::FileOp::Sync, true},
+               {platform::FileOp::Close, true}, {platform::FileOp::Rename, true}, {platform::FileOp::Backup, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.op));
     WriteFileBytes("diet.dat", kExample);
     m_boxes.clear();
     OpenMain();
     AddEntry({"2006-02-14", "81", "102", "40", "34", "59", "94"});
-    platform::SetFileFaultHook([op](platform::FileOp at) { return at == op ? EIO : 0; });
+    platform::SetFileFaultHook([op = c.op](platform::FileOp at) { return at == op ? EIO : 0; });
     CloseMain();
     platform::SetFileFaultHook({});
     EXPECT_EQ(BoxesWith("Save to File", "Error Writing File"), 1);
-    EXPECT_EQ(m_boxes.size(), 1u);
+    ASSERT_EQ(m_boxes.size(), 2u);
+    const std::string kept = "Your entries were kept in\r\n";
+    if (c.rescued) {
+      // The second box names the rescue file, which holds the entries, the new one too.
+      ASSERT_EQ(m_boxes[1].text.substr(0, kept.size()), kept);
+      const fs::path rescue = m_boxes[1].text.substr(kept.size());
+      EXPECT_EQ(rescue.parent_path(), m_data / "girthminder");
+      EXPECT_NE(ReadFileBytes(rescue).find("2006-02-14"), std::string::npos);
+    } else {
+      EXPECT_EQ(BoxesWith("Your entries could not be kept in a rescue file either.", "Error Writing File"), 1);
+    }
+    std::error_code ignored;
+    fs::remove_all(m_data / "girthminder", ignored);
     EXPECT_EQ(ReadFileBytes("diet.dat"), kExample);
-    int files = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(".")) ++files;
-    EXPECT_EQ(files, 1) << "no temporary file is left";
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(".")) names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"diet.dat"}) << "no temporary file or backup is left";
   }
 }
 

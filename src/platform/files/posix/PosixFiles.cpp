@@ -653,7 +653,7 @@ bool IsSameFile(const std::string& path1, const std::string& path2) {
 namespace {
 
 // $XDG_DATA_HOME/girthminder, or ~/.local/share/girthminder; relative settings are ignored,
-// as the XDG specification asks.
+// as the XDG base-directory rules ask.
 std::string ProgramDataFolder() {
   const char* data = std::getenv("XDG_DATA_HOME");
   std::string base;
@@ -667,7 +667,7 @@ std::string ProgramDataFolder() {
   return base + "/girthminder";
 }
 
-// Creates every missing folder of `path` (mode 0700, as the XDG specification asks).
+// Creates every missing folder of `path` (mode 0700, as the XDG base-directory rules ask).
 bool MakeFolders(const std::string& path) {
   for (std::size_t pos = 1; pos <= path.size(); ++pos) {
     if (pos < path.size() && path[pos] != '/') continue;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -79,6 +80,40 @@ TEST_F(Win32FilesTest, ReadOnlyFilesAndFoldersAreNotReplaced) {
   EXPECT_EQ(platform::ReadTextFile(folder).status, platform::TextReadStatus::OpenFailed);
   EXPECT_EQ(Listing(), (std::set<std::string>{"diet.dat", "folder"}));
 }
+
+// Another program holding diet.dat open: without delete sharing the file cannot be replaced,
+// so the save fails and leaves the old file whole; with delete sharing the system may or may
+// not let the move through, and either way the file holds the old or the new bytes, whole,
+// with no temporary file left beside it.
+struct HeldOpenCase {
+  const char* name;
+  DWORD share;
+  bool mustFail;
+};
+
+class Win32HeldOpenTest : public Win32FilesTest, public ::testing::WithParamInterface<HeldOpenCase> {};
+
+TEST_P(Win32HeldOpenTest, AFileHeldOpenIsReplacedWholeOrNotAtAll) {
+  ASSERT_TRUE(platform::SaveFileBytes(path_, "old"));
+  const HANDLE held = CreateFileA(path_.c_str(), GENERIC_READ, GetParam().share, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(platform::ReadTextFile(path_).text, "old") << "a held file can still be read";
+  const bool saved = platform::SaveFileBytes(path_, "new");
+  CloseHandle(held);
+  if (GetParam().mustFail) {
+    EXPECT_FALSE(saved) << "replaced a file held open without delete sharing";
+  }
+  EXPECT_EQ(Bytes(path_), saved ? "new" : "old");
+  EXPECT_EQ(Listing(), std::set<std::string>{"diet.dat"});
+  std::printf("[ held open, %s ] the save %s\n", GetParam().name, saved ? "replaced it" : "failed");
+}
+
+INSTANTIATE_TEST_SUITE_P(Sharing, Win32HeldOpenTest,
+                         ::testing::Values(HeldOpenCase{"ReadAndWrite", FILE_SHARE_READ | FILE_SHARE_WRITE, true},
+                                           HeldOpenCase{"ReadWriteAndDelete",
+                                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false}),
+                         [](const ::testing::TestParamInfo<HeldOpenCase>& info) { return info.param.name; });
 
 TEST_F(Win32FilesTest, EachFailingStepLeavesTheOldFileAndNothingElse) {
   const struct {

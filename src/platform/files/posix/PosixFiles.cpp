@@ -627,17 +627,6 @@ bool SaveFile(const std::string& path, const ByteSource& source, const SaveOptio
   return true;
 }
 
-bool SaveTextFile(const std::string& path, std::string_view text) {
-  SaveOptions options;
-  options.encodeTextMode = true;
-  return SaveFile(
-      path, [text](const ByteWriter& write) { return write(text); }, options);
-}
-
-bool SaveFileBytes(const std::string& path, std::string_view bytes) {
-  return SaveFile(path, [bytes](const ByteWriter& write) { return write(bytes); });
-}
-
 bool FileExists(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0 || errno != ENOENT;

@@ -467,17 +467,6 @@ bool SaveFile(const std::string& path, const ByteSource& source, const SaveOptio
   return true;
 }
 
-bool SaveTextFile(const std::string& path, std::string_view text) {
-  SaveOptions options;
-  options.encodeTextMode = true;
-  return SaveFile(
-      path, [text](const ByteWriter& write) { return write(text); }, options);
-}
-
-bool SaveFileBytes(const std::string& path, std::string_view bytes) {
-  return SaveFile(path, [bytes](const ByteWriter& write) { return write(bytes); });
-}
-
 bool FileExists(const std::string& path) {
   if (GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
   const DWORD error = GetLastError();
